@@ -1,0 +1,61 @@
+// The application core: the record shared by the threads, the audio callback and MIDI routing.
+#ifndef TAMBREL_TAMBREL_H
+#define TAMBREL_TAMBREL_H
+
+#include <atomic>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "Mutex.h"
+#include "RtMidi.h"
+#include "Skini.h"
+
+namespace stk {
+class ZorvDrumKit;
+class NovationLogic;
+class NovationDisplay;
+} // namespace stk
+
+// Set by SIGINT, or at start-up when a controller port is missing; ends the run.
+extern std::atomic<bool> done;
+
+struct TickData {
+  stk::ZorvDrumKit* kit = nullptr;
+  RtMidiIn* controlPortIn = nullptr;
+  RtMidiOut* displayPortOut = nullptr;
+  RtMidiIn* notePortIn = nullptr;
+  int midiChannel; // 0 .. 15; start-up sets 9
+  stk::NovationLogic* logic = nullptr;
+  stk::NovationDisplay* display = nullptr;
+  int channelCount = 2;
+  int framesToNextMessage = 0;
+  bool outputEnabled = false;
+  std::deque<stk::Skini::Message> messageQueue;
+  bool messagePending = false;
+  stk::Skini::Message pendingMessage;
+  stk::Mutex queueMutex;
+};
+
+// The MIDI ports the program opens, and the MIDI back end it opens them with.
+struct ControllerPorts {
+  std::string control = "ReMOTE ZeRO SL 20:1";
+  std::string note = "ReMOTE ZeRO SL 20:0";
+  std::string display = "ReMOTE ZeRO SL 20:0";
+  RtMidi::Api api = RtMidi::UNSPECIFIED;
+};
+
+// Start-up, run until SIGINT, clean-up. Always returns 0.
+int runTambrel(const ControllerPorts& ports);
+
+// The audio callback (RtAudioCallback); userData is the TickData.
+int tick(void* outputBuffer, void* inputBuffer, unsigned int nFrames, double streamTime,
+         unsigned int status, void* userData);
+void processMessage(TickData* data);
+
+stk::Skini::Message midiCallback(double deltaTime, std::vector<unsigned char>* message,
+                                 void* userData);
+void ctlPortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
+void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
+
+#endif

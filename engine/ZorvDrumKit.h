@@ -1,0 +1,40 @@
+// The five-drum kit: routes notes to voices by MIDI note number and mixes them into one sample.
+#ifndef TAMBREL_ZORVDRUMKIT_H
+#define TAMBREL_ZORVDRUMKIT_H
+
+#include "Instrmnt.h"
+
+namespace stk {
+
+class ZorvDrum;
+
+class ZorvDrumKit : public Instrmnt {
+public:
+  ZorvDrumKit();
+  ~ZorvDrumKit() override;
+
+  // frequency carries the MIDI note number (truncated toward zero to match).
+  void noteOn(StkFloat frequency, StkFloat amplitude) override;
+  // amplitude carries the MIDI note number.
+  void noteOff(StkFloat amplitude) override;
+
+  // Drum number 0 .. nDrums - 1 of a MIDI note, or -1.
+  int getDrumNumForNote(StkFloat note);
+  // Always 21, whatever the drum.
+  int getNParamsFor(int drum);
+  // drum must lie within 0 .. nDrums - 1; param out of 0 .. 20 is handled by the voice.
+  void setParam(int drum, int param, StkFloat value);
+  StkFloat getParam(int drum, int param);
+  const char* getParamName(int drum, int param);
+
+  StkFloat tick(unsigned int channel = 0) override;
+  StkFrames& tick(StkFrames& frames, unsigned int channel = 0) override;
+
+  int nDrums;
+  ZorvDrum** drums;
+  int* drumNotes;
+};
+
+} // namespace stk
+
+#endif

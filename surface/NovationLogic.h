@@ -1,0 +1,62 @@
+// Turns the controller's control changes into kit edits, LCD feedback and soundset storage.
+#ifndef TAMBREL_NOVATIONLOGIC_H
+#define TAMBREL_NOVATIONLOGIC_H
+
+namespace stk {
+
+class NovationDisplay;
+class ZorvDrumKit;
+
+// One control slot's target: a parameter of a drum. Stored as is in soundset files.
+struct ControlAssignment {
+  int drum;
+  int param;
+};
+
+class NovationLogic {
+public:
+  // Loads soundset 1 from the working directory and draws the LCD.
+  NovationLogic(NovationDisplay* display, ZorvDrumKit* kit, int* channel);
+  ~NovationLogic();
+
+  // The one entry point for control changes of the control port; controller and value 0 .. 127.
+  void midiCC(int controller, int value);
+
+  void updateControlStates(int controller, int value);
+  void handleLogic(int controller, int value);
+  void handleLogicEnc();
+  void handleLogicPot();
+  void handleLogicSli();
+  void handleEdgeBtnDisp(int controller, int value);
+  void refreshEntireDisplay();
+  void initControlStates();
+  void initControlAssignmentsAndVals();
+  void assign(int slot, int drum, int param);
+  void tweakSlot(int slot);
+
+  // Storage: soundset files and the one-drum transfer file.
+  void saveSoundset();
+  void loadSoundset();
+  void saveDrumParamsFor(int drum);
+  void loadDrumParamsFor(int drum);
+  void handleSoundsetAndChannel(int controller, int value);
+
+  static constexpr int kSlots = 16;
+
+  bool buttonState[128];
+  int encoderDelta[8];
+  int potPosition[8];
+  int potLastPosition[8];
+  int drumStep;   // -1, 0 or +1
+  int selectStep; // -1, 0 or +1
+  NovationDisplay* display;
+  ZorvDrumKit* kit;
+  int* channel; // the note channel, 0 .. 15
+  ControlAssignment controlAssignment[kSlots];
+  int controlVal[kSlots]; // 0 .. 127; the parameter value is controlVal / 128
+  int soundsetNumber;     // 0 .. 9
+};
+
+} // namespace stk
+
+#endif
