@@ -1,8 +1,34 @@
 #!/usr/bin/env bash
-# Installs what tambrel needs, builds it and runs every test.
+# Installs what tambrel needs, builds it and runs every test: the suite as built, the suite
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under
+# ThreadSanitizer, and each fuzz target for a bounded time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-60}
+
 bash "$root/scripts/install-deps.sh"
+
+stage() { echo; echo "=== $* ==="; }
+
+stage "build and test"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$root/build" -j"$(nproc)"
+cmake --build "$root/build" -j"$jobs"
 ctest --test-dir "$root/build" --output-on-failure
+
+stage "AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug \
+  -DTAMBREL_SANITIZE=address,undefined -DTAMBREL_BENCH=OFF
+cmake --build "$root/build-asan" -j"$jobs"
+ctest --test-dir "$root/build-asan" --output-on-failure -LE long
+
+stage "ThreadSanitizer"
+cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTAMBREL_SANITIZE=thread -DTAMBREL_BENCH=OFF
+cmake --build "$root/build-tsan" -j"$jobs"
+ctest --test-dir "$root/build-tsan" --output-on-failure -L threaded --no-tests=error
+
+if [ -f "$root/fuzz/CMakeLists.txt" ]; then
+  stage "fuzzing, ${fuzz_seconds} s per target"
+  bash "$root/scripts/fuzz.sh" "$fuzz_seconds"
+fi
