@@ -55,6 +55,15 @@ public:
   ControlAssignment controlAssignment[kSlots];
   int controlVal[kSlots]; // 0 .. 127; the parameter value is controlVal / 128
   int soundsetNumber;     // 0 .. 9
+
+private:
+  // Writes a slot's drum number and parameter name into its cell of row 1 or row 3.
+  void showSlot(int row, int cell, int drum, int param);
+  void showSoundsetNumber();
+  // Stores a stepped assignment and saves the soundset when it differs from the old one.
+  void storeSteppedAssignment(int slot, int drum, int param);
+  // A value 0 .. 126 from rand(), given to the slot's parameter as value / 128.
+  void randomizeSlot(int slot);
 };
 
 } // namespace stk
