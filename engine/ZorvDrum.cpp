@@ -1,0 +1,161 @@
+// Drum voice: construction, notes, parameters and the slow settings refreshed every 400 samples.
+#include "ZorvDrum.h"
+
+#include <cmath>
+
+namespace stk {
+
+namespace {
+
+const char* const tempNames[ZorvDrum::N_PARAMS] = {
+    "B+-", "BAtk", "BDcy", "NB~",  "NFrq", "NRso", "NCsh", "NAtk", "NDcy", "NVlo", "NLvl",
+    "OB~", "OFrq", "OR~",  "ORSp", "OAtk", "ODcy", "OVlo", "OLvl", "Vol",  "Pan"};
+
+const StkFloat defaultParams[ZorvDrum::N_PARAMS] = {1.0, 1.0, 0.3, 1.0, 0.2, 0.6,  0.5,
+                                                    1.0, 0.3, 0.7, 0.5, 0.5, 0.26, 0.02,
+                                                    0.5, 1.0, 0.3, 0.7, 0.7, 1.0,  0.5};
+
+// Per-sample step of an attack or decay parameter: (ln(X^3 + 1.001))^3 with X = 0.5 p + 0.2.
+// The attack cube stays in double; the decay cube is rounded to float first.
+float attackStep(StkFloat parameter) {
+  float x = 0.5 * parameter + 0.2;
+  float logarithm = std::log(std::pow(x, 3) + 1.001);
+  return std::pow(logarithm, 3);
+}
+
+float decayStep(StkFloat parameter) {
+  float x = 0.5 * parameter + 0.2;
+  float xCubed = std::pow(x, 3);
+  float logarithm = std::log(xCubed + 1.001);
+  return std::pow(logarithm, 3);
+}
+
+void configEnvelope(Glimber* envelope, StkFloat attack, StkFloat decay) {
+  envelope->sustainLevel = 0;
+  envelope->attackRate = attackStep(attack);
+  float step = decayStep(decay);
+  envelope->decayRate = step;
+  envelope->releaseRate = step;
+}
+
+// A noise rate in Hz made safe for Fizzmap: NaN to 0, then within 0 .. the sample rate.
+StkFloat safeNoiseRate(StkFloat hz) {
+  StkFloat sampleRate = Stk::sampleRate();
+  if (hz != hz || hz < 0) return 0.0;
+  if (hz > sampleRate) return sampleRate;
+  return hz;
+}
+
+bool isFinite(float x) {
+  return std::isfinite(x);
+}
+
+} // namespace
+
+StkFloat ZorvDrum::cube(StkFloat x) {
+  return std::pow(x, 3);
+}
+
+ZorvDrum::ZorvDrum()
+    : paramNames(tempNames), noiseSource(1, 0), pitchNoise(1, 0), amplitude(0.0f), sampleCounter(0),
+      bendValue(0.0f), noiseEnvValue(0.0f), oscEnvValue(0.0f) {
+  for (int i = 0; i < N_PARAMS; i++)
+    params[i] = defaultParams[i];
+
+  float sampleRate = Stk::sampleRate();
+  if (sampleRate <= 0) sampleRate = 44100;
+  bendEnvelope = new Glimber(sampleRate);
+  noiseEnvelope = new Glimber(sampleRate);
+  oscEnvelope = new Glimber(sampleRate);
+  voiceFilter = new Plinvex(sampleRate);
+  voiceFilter->filterConfig(static_cast<float>(sampleRate * params[NOISE_FREQ]),
+                            static_cast<float>(params[NOISE_RESONANCE]));
+  sampleCounter = 0;
+
+  // Read from the first sounding sample on, before the first refresh sets them.
+  oscBendCubed = cube(params[OSC_BEND]);
+  oscTuneCubed = cube(params[OSC_FREQ]);
+  bendDepth = 2 * params[BEND_AMOUNT] - 1;
+
+  cubedRandomKey = params[OSC_RANDOM];
+  cubedRandom = cube(cubedRandomKey);
+}
+
+ZorvDrum::~ZorvDrum() {
+  delete bendEnvelope;
+  delete noiseEnvelope;
+  delete oscEnvelope;
+  delete voiceFilter;
+}
+
+void ZorvDrum::noteOn(StkFloat frequency, StkFloat newAmplitude) {
+  (void)frequency;
+  amplitude = newAmplitude;
+  configAllEnvelopes();
+  bendEnvelope->keyOn();
+  noiseEnvelope->keyOn();
+  oscEnvelope->keyOn();
+}
+
+void ZorvDrum::noteOff(StkFloat) {
+  bendEnvelope->keyOff();
+  noiseEnvelope->keyOff();
+  oscEnvelope->keyOff();
+}
+
+void ZorvDrum::controlChange(int number, StkFloat value) {
+  if (number >= 0 && number < N_PARAMS) params[number] = value;
+}
+
+StkFloat ZorvDrum::controlInspect(int number) {
+  if (number >= 0 && number < N_PARAMS) return params[number];
+  return 0.0;
+}
+
+const char* ZorvDrum::getParamName(int number) {
+  if (number < 0) number = 0;
+  if (number > N_PARAMS - 1) number = N_PARAMS - 1;
+  return paramNames[number];
+}
+
+void ZorvDrum::configAllEnvelopes() {
+  configEnvelope(bendEnvelope, params[BEND_ATTACK], params[BEND_DECAY]);
+  configEnvelope(noiseEnvelope, params[NOISE_ATTACK], params[NOISE_DECAY]);
+  configEnvelope(oscEnvelope, params[OSC_ATTACK], params[OSC_DECAY]);
+}
+
+void ZorvDrum::refresh() {
+  configAllEnvelopes();
+
+  float crushRate = 2.5 * std::pow(params[NOISE_CRUSH], 2) + 0.1; // times the sample rate
+  noiseSource.setFrequency(safeNoiseRate(crushRate * Stk::sampleRate()));
+  pitchNoise.setFrequency(safeNoiseRate(cube(params[OSC_RANDOM_SPEED]) * 800 + 5));
+
+  oscBendCubed = cube(params[OSC_BEND]);
+  oscTuneCubed = cube(params[OSC_FREQ]);
+  bendDepth = 2 * params[BEND_AMOUNT] - 1;
+
+  float baseCutoff = 8000 * params[NOISE_FREQ] + 200;
+  float cutoff = baseCutoff + 4000 * params[NOISE_BEND] * bendValue;
+  voiceFilter->filterConfig(cutoff, static_cast<float>(0.997 * params[NOISE_RESONANCE]));
+
+  // Parameters far outside 0 .. 1 can make the filter or an envelope run away to inf or NaN;
+  // start them again from zero so the drum recovers once its parameters are sane.
+  Plinvex& f = *voiceFilter;
+  if (!isFinite(f.in1) || !isFinite(f.in2) || !isFinite(f.out1) || !isFinite(f.out2)) {
+    f.in1 = f.in2 = f.out1 = f.out2 = 0.0f;
+  }
+  Glimber* envelopes[] = {bendEnvelope, noiseEnvelope, oscEnvelope};
+  for (Glimber* envelope : envelopes)
+    if (!isFinite(envelope->value)) envelope->value = 0.0f;
+}
+
+StkFrames& ZorvDrum::tick(StkFrames& frames, unsigned int channel) {
+  oStream_ << "ZorvDrum::tick(frames, chan)";
+  handleError(StkError::STATUS);
+  for (unsigned int i = 0; i < frames.frames(); i++)
+    frames(i, channel) = tick();
+  return frames;
+}
+
+} // namespace stk

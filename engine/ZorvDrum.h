@@ -1,0 +1,167 @@
+// One synthesized drum: crushed, filtered stepped noise plus a bent sine, under three envelopes.
+#ifndef TAMBREL_ZORVDRUM_H
+#define TAMBREL_ZORVDRUM_H
+
+#include "Fizzmap.h"
+#include "Glimber.h"
+#include "Instrmnt.h"
+#include "Plinvex.h"
+#include "SineWave.h"
+
+#include <cstdint>
+
+namespace stk {
+
+class ZorvDrum final : public Instrmnt {
+public:
+  // Parameter indices; values are nominally 0 .. 1.
+  enum Param {
+    BEND_AMOUNT = 0,  // "B+-"
+    BEND_ATTACK,      // "BAtk"
+    BEND_DECAY,       // "BDcy"
+    NOISE_BEND,       // "NB~"
+    NOISE_FREQ,       // "NFrq"
+    NOISE_RESONANCE,  // "NRso"
+    NOISE_CRUSH,      // "NCsh"
+    NOISE_ATTACK,     // "NAtk"
+    NOISE_DECAY,      // "NDcy"
+    NOISE_VELO,       // "NVlo"
+    NOISE_LEVEL,      // "NLvl"
+    OSC_BEND,         // "OB~"
+    OSC_FREQ,         // "OFrq"
+    OSC_RANDOM,       // "OR~"
+    OSC_RANDOM_SPEED, // "ORSp"
+    OSC_ATTACK,       // "OAtk"
+    OSC_DECAY,        // "ODcy"
+    OSC_VELO,         // "OVlo"
+    OSC_LEVEL,        // "OLvl"
+    VOLUME,           // "Vol"
+    PAN,              // "Pan"
+    N_PARAMS
+  };
+  // Slow settings are recomputed every this many sounding samples.
+  static constexpr int32_t REFRESH_INTERVAL = 400;
+  // sampleCounter returns to 0 here, a multiple of REFRESH_INTERVAL below 2^31.
+  static constexpr int32_t COUNTER_WRAP = 2000000000;
+  // More folds than this change no float below 1: each pass halves the distance to 1.
+  static constexpr int MAX_FOLDS = 64;
+
+  ZorvDrum();
+  ~ZorvDrum() override;
+
+  // frequency is ignored; amplitude 0 .. 1 (velocity / 128).
+  void noteOn(StkFloat frequency, StkFloat amplitude) override;
+  void noteOff(StkFloat amplitude) override;
+  // Stores a parameter (0 .. 20); other numbers are ignored.
+  void controlChange(int number, StkFloat value) override;
+  // Parameter 0 .. 20, else 0.0.
+  StkFloat controlInspect(int number);
+  // Name of the parameter, number clamped to 0 .. 20.
+  const char* getParamName(int number);
+  // Envelope steps from the six attack and decay parameters.
+  void configAllEnvelopes();
+
+  StkFloat tick(unsigned int channel = 0) override {
+    (void)channel;
+    bendValue = bendEnvelope->tick();
+    noiseEnvValue = noiseEnvelope->tick();
+    oscEnvValue = oscEnvelope->tick();
+    bendValue = bendValue * bendDepth;
+    bool noiseIdle = noiseEnvelope->state == Glimber::IDLE;
+    if (noiseIdle && oscEnvelope->state == Glimber::IDLE) {
+      lastFrame_[0] = 0.0;
+      return 0.0;
+    }
+
+    float w = static_cast<float>(noiseSource.tick()); // 0 .. 1
+    float s = static_cast<float>(oscillator.tick());
+    if (!noiseIdle) w = crush(w);
+
+    if (++sampleCounter >= COUNTER_WRAP) sampleCounter = 0;
+    if (sampleCounter % REFRESH_INTERVAL == 0) refresh();
+
+    StkFloat n = pitchNoise.tick(); // 0 .. 1
+    float randomHz = static_cast<float>(4000 * n * oscRandomCubed());
+    float toneHz = randomHz + 3900 * oscTuneCubed + 15 + 4000 * oscBendCubed * bendValue;
+    oscillator.setFrequency(safeToneFrequency(toneHz));
+
+    float y = voiceFilter->filter(w);
+    float noisePart =
+        static_cast<float>(y * (1 - params[NOISE_VELO]) * amplitude * params[NOISE_LEVEL]);
+    float tonePart = static_cast<float>((1 - params[OSC_VELO]) * amplitude * params[OSC_LEVEL] * s);
+    float mix = noisePart * noiseEnvValue + tonePart * oscEnvValue;
+
+    float out;
+    if (mix > 1)
+      out = 1.0f;
+    else if (mix < -1)
+      out = -1.0f;
+    else if (mix != mix)
+      out = 0.0f; // NaN from parameters far outside 0 .. 1
+    else
+      out = mix;
+    lastFrame_[0] = out;
+    return lastFrame_[0];
+  }
+
+  StkFrames& tick(StkFrames& frames, unsigned int channel = 0) override;
+
+  const char* const* paramNames;
+  StkFloat params[N_PARAMS];
+  SineWave oscillator;
+  Fizzmap noiseSource;
+  Fizzmap pitchNoise;
+  Glimber* bendEnvelope;
+  Glimber* noiseEnvelope;
+  Glimber* oscEnvelope;
+  Plinvex* voiceFilter;
+  float amplitude;
+  int32_t sampleCounter; // sounding samples, wraps at COUNTER_WRAP
+  float bendDepth;       // 2 "B+-" - 1
+  float oscTuneCubed;    // "OFrq" cubed
+  float oscBendCubed;    // "OB~" cubed
+  float bendValue;       // bend envelope times bendDepth
+  float noiseEnvValue;
+  float oscEnvValue;
+
+private:
+  // Slow settings: envelopes, noise rates, cubed pitch factors, filter.
+  void refresh();
+
+  // Folds a 0 .. 1 value towards -1 over 8 - 7 "NCsh" passes.
+  float crush(float w) const {
+    StkFloat bound = 8 - 7 * params[NOISE_CRUSH];
+    for (int i = 0; i < bound && i < MAX_FOLDS; i++) {
+      if (w < 0) return -1.0f; // every later pass keeps -1
+      w = 2 * (w - 0.5);
+    }
+    return w;
+  }
+
+  // "OR~" cubed, recomputed only when the parameter changes (the same value as computing it here).
+  StkFloat oscRandomCubed() {
+    if (params[OSC_RANDOM] != cubedRandomKey) {
+      cubedRandomKey = params[OSC_RANDOM];
+      cubedRandom = cube(cubedRandomKey);
+    }
+    return cubedRandom;
+  }
+
+  // NaN to 0, then within +- half the sample rate, so the oscillator's phase wrap stays short.
+  static StkFloat safeToneFrequency(float hz) {
+    StkFloat half = Stk::sampleRate() / 2;
+    if (hz != hz) return 0.0;
+    if (hz > half) return half;
+    if (hz < -half) return -half;
+    return hz;
+  }
+
+  static StkFloat cube(StkFloat x);
+
+  StkFloat cubedRandomKey;
+  StkFloat cubedRandom;
+};
+
+} // namespace stk
+
+#endif

@@ -1,0 +1,83 @@
+// The five-drum kit: note routing by MIDI note number, the float mix, parameter pass-through.
+#include "ZorvDrumKit.h"
+
+#include "ZorvDrum.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace stk {
+
+namespace {
+const int kitNotes[] = {36, 38, 39, 42, 46};
+} // namespace
+
+ZorvDrumKit::ZorvDrumKit() {
+  nDrums = 5;
+  drumNotes = static_cast<int*>(calloc(nDrums, sizeof(int)));
+  for (int d = 0; d < nDrums; d++)
+    drumNotes[d] = kitNotes[d];
+  drums = static_cast<ZorvDrum**>(calloc(nDrums, sizeof(ZorvDrum*)));
+  for (int d = 0; d < nDrums; d++)
+    drums[d] = new ZorvDrum();
+}
+
+ZorvDrumKit::~ZorvDrumKit() {
+  for (int d = 0; d < nDrums; d++)
+    if (drums[d]) delete drums[d];
+  free(drums);
+  free(drumNotes);
+}
+
+void ZorvDrumKit::noteOn(StkFloat frequency, StkFloat amplitude) {
+  int32_t note = static_cast<int32_t>(frequency);
+  for (int d = 0; d < nDrums; d++)
+    if (drumNotes[d] == note) drums[d]->noteOn(frequency, amplitude);
+}
+
+void ZorvDrumKit::noteOff(StkFloat amplitude) {
+  int32_t note = static_cast<int32_t>(amplitude);
+  for (int d = 0; d < nDrums; d++)
+    if (drumNotes[d] == note) drums[d]->noteOff(0.0);
+}
+
+int ZorvDrumKit::getDrumNumForNote(StkFloat note) {
+  int32_t wholeNote = static_cast<int32_t>(note);
+  for (int d = 0; d < nDrums; d++)
+    if (drumNotes[d] == wholeNote) return d;
+  return -1;
+}
+
+int ZorvDrumKit::getNParamsFor(int) {
+  return ZorvDrum::N_PARAMS;
+}
+
+void ZorvDrumKit::setParam(int drum, int param, StkFloat value) {
+  drums[drum]->controlChange(param, value);
+}
+
+StkFloat ZorvDrumKit::getParam(int drum, int param) {
+  return drums[drum]->controlInspect(param);
+}
+
+const char* ZorvDrumKit::getParamName(int drum, int param) {
+  return drums[drum]->getParamName(param);
+}
+
+StkFloat ZorvDrumKit::tick(unsigned int) {
+  float sum = 0.0f;
+  for (int d = 0; d < nDrums; d++)
+    sum = sum + drums[d]->tick();
+  lastFrame_[0] = sum;
+  return sum;
+}
+
+StkFrames& ZorvDrumKit::tick(StkFrames& frames, unsigned int channel) {
+  oStream_ << "ZorvDrumKit::tick(frames, chan)";
+  handleError(StkError::STATUS);
+  for (unsigned int i = 0; i < frames.frames(); i++)
+    frames(i, channel) = tick();
+  return frames;
+}
+
+} // namespace stk
