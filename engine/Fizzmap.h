@@ -30,6 +30,9 @@ public:
     return lastFrame_[0];
   }
 
+  // The most recent output.
+  StkFloat lastOut() const { return lastFrame_[0]; }
+
   // Fresh rand() values in -1 .. 1 into one channel; the table is not used.
   StkFrames& tick(StkFrames& frames, unsigned int channel = 0) override;
 
