@@ -3,7 +3,6 @@
 
 #include <RtMidi.h>
 
-#include <iterator>
 #include <vector>
 
 namespace stk {
@@ -20,8 +19,12 @@ const unsigned char kSysexEnd = 0xF7;
 const int kMaxTextLength = 40; // characters of one LCD text message
 
 std::vector<unsigned char> sysexWith(const unsigned char (&header)[6]) {
-  std::vector<unsigned char> message(std::begin(kSysexStart), std::end(kSysexStart));
-  message.insert(message.end(), std::begin(header), std::end(header));
+  std::vector<unsigned char> message;
+  message.reserve(12 + 3 + kMaxTextLength + 1); // the longest message: an LCD text
+  for (unsigned char byte : kSysexStart)
+    message.push_back(byte);
+  for (unsigned char byte : header)
+    message.push_back(byte);
   return message;
 }
 
