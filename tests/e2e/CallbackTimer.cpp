@@ -1,0 +1,78 @@
+// Callback timing: classification under the queue's lock, then a timed call of the callback.
+#include "CallbackTimer.h"
+
+#include "tambrel.h"
+
+#include <time.h>
+
+#include <cstdio>
+
+namespace {
+std::int64_t monotonicNs() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// A control change of the control port (channel 16 or more) asking for a save: 76 with value 1.
+bool isSaveRequest(const stk::Skini::Message& message) {
+  return message.type == 176 && message.channel >= 16 && message.intValues[0] == 76 &&
+         message.intValues[1] == 1;
+}
+
+const char* kKindNames[] = {"render", "events", "save"};
+} // namespace
+
+CallbackTimer& CallbackTimer::instance() {
+  static CallbackTimer timer;
+  return timer;
+}
+
+int CallbackTimer::timedTick(void* outputBuffer, void* inputBuffer, unsigned int nFrames,
+                             double streamTime, unsigned int status, void* userData) {
+  auto* data = static_cast<TickData*>(userData);
+  // What is queued when the callback starts; messages that arrive during the callback and are
+  // applied by it count with the next callback.
+  Kind kind = kRender;
+  data->queueMutex.lock();
+  if (data->messagePending || !data->messageQueue.empty()) kind = kEvents;
+  if (data->messagePending && isSaveRequest(data->pendingMessage)) kind = kSave;
+  for (const auto& message : data->messageQueue)
+    if (isSaveRequest(message)) kind = kSave;
+  data->queueMutex.unlock();
+
+  const std::int64_t start = monotonicNs();
+  const int result = tick(outputBuffer, inputBuffer, nFrames, streamTime, status, userData);
+  instance().record(kind, start, monotonicNs() - start, nFrames);
+  return result;
+}
+
+void CallbackTimer::record(Kind kind, std::int64_t startNs, std::int64_t durationNs,
+                           unsigned int frames) {
+  Totals& totals = totals_[kind];
+  ++totals.count;
+  totals.sumNs += double(durationNs);
+  if (durationNs > totals.maxNs) totals.maxNs = durationNs;
+  // The period in ns at 44100 Hz: a callback longer than that makes the server late.
+  const std::int64_t periodNs = std::int64_t(frames) * 1000000000 / 44100;
+  if (durationNs > periodNs) {
+    ++totals.overPeriod;
+    if (slowCount_ < kMaxSlow) slow_[slowCount_++] = Slow{startNs, durationNs, int(kind)};
+  }
+}
+
+void CallbackTimer::write(const std::string& path) const {
+  std::FILE* out = std::fopen(path.c_str(), "w");
+  if (!out) return;
+  for (int kind = 0; kind < kKinds; ++kind) {
+    const Totals& totals = totals_[kind];
+    std::fprintf(out, "kind %s %llu %.0f %lld %llu\n", kKindNames[kind],
+                 (unsigned long long)totals.count,
+                 totals.count ? totals.sumNs / double(totals.count) : 0.0, (long long)totals.maxNs,
+                 (unsigned long long)totals.overPeriod);
+  }
+  for (int i = 0; i < slowCount_; ++i)
+    std::fprintf(out, "slow %lld %lld %s\n", (long long)slow_[i].startNs,
+                 (long long)slow_[i].durationNs, kKindNames[slow_[i].kind]);
+  std::fclose(out);
+}

@@ -1,0 +1,41 @@
+// Times the program's audio callback, split by what the callback had to do: only render,
+// apply queued events, or apply a save request (which writes a soundset file).
+#ifndef TAMBREL_TESTS_E2E_CALLBACKTIMER_H
+#define TAMBREL_TESTS_E2E_CALLBACKTIMER_H
+
+#include <cstdint>
+#include <string>
+
+class CallbackTimer {
+public:
+  enum Kind { kRender = 0, kEvents = 1, kSave = 2, kKinds = 3 };
+
+  static CallbackTimer& instance();
+  // The program's callback wrapped in a timer; same signature as the audio library's callback.
+  static int timedTick(void* outputBuffer, void* inputBuffer, unsigned int nFrames,
+                       double streamTime, unsigned int status, void* userData);
+
+  // Writes one "kind" line per kind and one "slow" line per callback longer than its period.
+  void write(const std::string& path) const;
+
+private:
+  void record(Kind kind, std::int64_t startNs, std::int64_t durationNs, unsigned int frames);
+
+  struct Totals {
+    std::uint64_t count = 0;
+    std::uint64_t overPeriod = 0;
+    double sumNs = 0;
+    std::int64_t maxNs = 0;
+  };
+  struct Slow {
+    std::int64_t startNs; // CLOCK_MONOTONIC
+    std::int64_t durationNs;
+    int kind;
+  };
+  static constexpr int kMaxSlow = 8192;
+  Totals totals_[kKinds];
+  Slow slow_[kMaxSlow];
+  int slowCount_ = 0;
+};
+
+#endif
