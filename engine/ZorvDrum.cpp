@@ -2,6 +2,7 @@
 #include "ZorvDrum.h"
 
 #include <cmath>
+#include <limits>
 
 namespace stk {
 
@@ -28,14 +29,6 @@ float decayStep(StkFloat parameter) {
   float xCubed = std::pow(x, 3);
   float logarithm = std::log(xCubed + 1.001);
   return std::pow(logarithm, 3);
-}
-
-void configEnvelope(Glimber* envelope, StkFloat attack, StkFloat decay) {
-  envelope->sustainLevel = 0;
-  envelope->attackRate = attackStep(attack);
-  float step = decayStep(decay);
-  envelope->decayRate = step;
-  envelope->releaseRate = step;
 }
 
 // A noise rate in Hz made safe for Fizzmap: NaN to 0, then within 0 .. the sample rate.
@@ -79,6 +72,13 @@ ZorvDrum::ZorvDrum()
 
   cubedRandomKey = params[OSC_RANDOM];
   cubedRandom = cube(cubedRandomKey);
+  crushInput = -1.0f; // no table value: the first fold is computed
+  crushParam = 0.0;
+  crushOutput = -1.0f;
+  lastToneHz = std::numeric_limits<float>::quiet_NaN();
+  lastToneRate = 0.0;
+  for (int k = 0; k < 3; k++)
+    stepKeys[k][0] = stepKeys[k][1] = std::numeric_limits<StkFloat>::quiet_NaN();
 }
 
 ZorvDrum::~ZorvDrum() {
@@ -119,9 +119,24 @@ const char* ZorvDrum::getParamName(int number) {
 }
 
 void ZorvDrum::configAllEnvelopes() {
-  configEnvelope(bendEnvelope, params[BEND_ATTACK], params[BEND_DECAY]);
-  configEnvelope(noiseEnvelope, params[NOISE_ATTACK], params[NOISE_DECAY]);
-  configEnvelope(oscEnvelope, params[OSC_ATTACK], params[OSC_DECAY]);
+  Glimber* envelopes[3] = {bendEnvelope, noiseEnvelope, oscEnvelope};
+  const int attackParams[3] = {BEND_ATTACK, NOISE_ATTACK, OSC_ATTACK}; // decay follows each
+  for (int k = 0; k < 3; k++) {
+    StkFloat attack = params[attackParams[k]], decay = params[attackParams[k] + 1];
+    // A NaN key never matches, so NaN parameters are recomputed each time, as they must be.
+    if (!(attack == stepKeys[k][0])) {
+      stepKeys[k][0] = attack;
+      steps[k][0] = attackStep(attack);
+    }
+    if (!(decay == stepKeys[k][1])) {
+      stepKeys[k][1] = decay;
+      steps[k][1] = decayStep(decay);
+    }
+    envelopes[k]->sustainLevel = 0;
+    envelopes[k]->attackRate = steps[k][0];
+    envelopes[k]->decayRate = steps[k][1];
+    envelopes[k]->releaseRate = steps[k][1];
+  }
 }
 
 void ZorvDrum::refresh() {

@@ -83,7 +83,13 @@ public:
     StkFloat n = pitchNoise.tick(); // 0 .. 1
     float randomHz = static_cast<float>(4000 * n * oscRandomCubed());
     float toneHz = randomHz + 3900 * oscTuneCubed + 15 + 4000 * oscBendCubed * bendValue;
-    oscillator.setFrequency(safeToneFrequency(toneHz));
+    // The oscillator's rate is a function of frequency and sample rate alone: skip the library
+    // call when neither has changed (no bend and no new random step).
+    if (toneHz != lastToneHz || Stk::sampleRate() != lastToneRate) {
+      lastToneHz = toneHz;
+      lastToneRate = Stk::sampleRate();
+      oscillator.setFrequency(safeToneFrequency(toneHz));
+    }
 
     float y = voiceFilter->filter(w);
     float noisePart =
@@ -128,13 +134,23 @@ private:
   // Slow settings: envelopes, noise rates, cubed pitch factors, filter.
   void refresh();
 
-  // Folds a 0 .. 1 value towards -1 over 8 - 7 "NCsh" passes.
-  float crush(float w) const {
-    StkFloat bound = 8 - 7 * params[NOISE_CRUSH];
+  // Folds a 0 .. 1 value towards -1 over 8 - 7 "NCsh" passes. The noise holds each value for 3
+  // or more samples, so the last result is kept for the same value and "NCsh".
+  float crush(float w) {
+    if (w == crushInput && params[NOISE_CRUSH] == crushParam) return crushOutput;
+    crushInput = w;
+    crushParam = params[NOISE_CRUSH];
+    StkFloat bound = 8 - 7 * crushParam;
     for (int i = 0; i < bound && i < MAX_FOLDS; i++) {
-      if (w < 0) return -1.0f; // every later pass keeps -1
-      w = 2 * (w - 0.5);
+      if (w < 0) {
+        w = -1.0f; // every later pass keeps -1
+        break;
+      }
+      // The same float as 2 * (w - 0.5) in double for every float w in 0 .. 1: w - 0.5 is exact
+      // in double down to w = 2^-29, and below that the result is far from a float rounding tie.
+      w = 2.0f * (w - 0.5f);
     }
+    crushOutput = w;
     return w;
   }
 
@@ -160,6 +176,15 @@ private:
 
   StkFloat cubedRandomKey;
   StkFloat cubedRandom;
+  float crushInput;
+  StkFloat crushParam;
+  float crushOutput;
+  float lastToneHz; // Hz, NaN before the first sounding sample
+  StkFloat lastToneRate;
+  // Envelope steps of the last configuration, by envelope (bend, noise, oscillator): the
+  // logarithms are recomputed only when an attack or decay parameter has changed.
+  StkFloat stepKeys[3][2];
+  float steps[3][2];
 };
 
 } // namespace stk

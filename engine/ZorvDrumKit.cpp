@@ -64,7 +64,7 @@ const char* ZorvDrumKit::getParamName(int drum, int param) {
   return drums[drum]->getParamName(param);
 }
 
-StkFloat ZorvDrumKit::tick(unsigned int) {
+__attribute__((flatten)) StkFloat ZorvDrumKit::tick(unsigned int) {
   float sum = 0.0f;
   for (int d = 0; d < nDrums; d++)
     sum = sum + drums[d]->tick();

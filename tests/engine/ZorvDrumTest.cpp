@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <sstream>
 
 using enginetest::copyNoiseTables;
@@ -259,4 +260,19 @@ TEST(ZorvDrum, BlockTickFillsOneChannelAndReportsItsStatus) {
     EXPECT_EQ(frames(i, 0), 7.0);
     EXPECT_EQ(frames(i, 1), twin->tick()) << i;
   }
+}
+
+// The voice folds in float: 2 (w - 0.5) computed in double and rounded to float must equal
+// 2 (w - 0.5f) in float for every float w in 0 .. 1 (the noise values), bit for bit.
+TEST(ZorvDrum, FloatFoldPassEqualsTheDoubleFormulaForEveryFloatInZeroToOne) {
+  const uint32_t one = 0x3f800000u; // bit pattern of 1.0f
+  uint32_t mismatches = 0;
+  for (uint32_t bits = 0; bits <= one; bits++) {
+    float w;
+    std::memcpy(&w, &bits, sizeof w);
+    float viaDouble = 2 * (w - 0.5);
+    float viaFloat = 2.0f * (w - 0.5f);
+    mismatches += std::memcmp(&viaDouble, &viaFloat, sizeof w) != 0;
+  }
+  EXPECT_EQ(mismatches, 0u);
 }

@@ -1,0 +1,93 @@
+// ns per call of each per-sample operation, per voice sample and per kit sample, with the
+// real-time factor (seconds of audio rendered per second of CPU at 44100 Hz).
+#include "Fizzmap.h"
+#include "Glimber.h"
+#include "Plinvex.h"
+#include "ZorvDrum.h"
+#include "ZorvDrumKit.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+const int kitNotes[] = {36, 38, 39, 42, 46};
+
+void reportRealTime(benchmark::State& state) {
+  state.counters["audio_s_per_cpu_s"] =
+      benchmark::Counter(state.iterations() / 44100.0, benchmark::Counter::kIsRate);
+}
+
+void glimberTick(benchmark::State& state) {
+  Glimber env(44100.0f);
+  env.attackRate = 1e-6f; // stays in its attack stage
+  env.keyOn();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(env.tick());
+}
+BENCHMARK(glimberTick);
+
+void plinvexFilter(benchmark::State& state) {
+  Plinvex filter(44100.0f);
+  filter.filterConfig(1800.0f, 0.6f);
+  uint32_t state32 = 1; // noise-like input, as the voice feeds it (no denormal ringing-out)
+  for (auto _ : state) {
+    state32 = state32 * 1664525u + 1013904223u;
+    float x = static_cast<float>(state32 >> 8) / 16777216.0f - 0.5f;
+    benchmark::DoNotOptimize(filter.filter(x));
+  }
+}
+BENCHMARK(plinvexFilter);
+
+void fizzmapTick(benchmark::State& state) {
+  stk::Stk::setSampleRate(44100.0);
+  auto noise = std::make_unique<stk::Fizzmap>(1, 1);
+  noise->setFrequency(30000);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(noise->tick());
+}
+BENCHMARK(fizzmapTick);
+
+void voiceSounding(benchmark::State& state) {
+  stk::Stk::setSampleRate(44100.0);
+  auto voice = std::make_unique<stk::ZorvDrum>();
+  voice->noteOn(36, 0.8);
+  long n = 0;
+  for (auto _ : state) {
+    if (++n % 20000 == 0) voice->noteOn(36, 0.8);
+    benchmark::DoNotOptimize(voice->tick());
+  }
+  reportRealTime(state);
+}
+BENCHMARK(voiceSounding);
+
+void voiceSilent(benchmark::State& state) {
+  stk::Stk::setSampleRate(44100.0);
+  auto voice = std::make_unique<stk::ZorvDrum>();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(voice->tick());
+  reportRealTime(state);
+}
+BENCHMARK(voiceSilent);
+
+// Kit with the first `range(0)` drums struck again every 20000 samples (0: all silent).
+void kitSample(benchmark::State& state) {
+  stk::Stk::setSampleRate(44100.0);
+  auto kit = std::make_unique<stk::ZorvDrumKit>();
+  int sounding = static_cast<int>(state.range(0));
+  long n = 0;
+  for (auto _ : state) {
+    if (n++ % 20000 == 0)
+      for (int d = 0; d < sounding; d++)
+        kit->noteOn(kitNotes[d], 0.8);
+    benchmark::DoNotOptimize(kit->tick());
+  }
+  reportRealTime(state);
+}
+BENCHMARK(kitSample)->ArgName("sounding")->Arg(0)->Arg(1)->Arg(5);
+
+} // namespace
+
+BENCHMARK_MAIN();
