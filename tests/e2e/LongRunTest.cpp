@@ -3,6 +3,7 @@
 #include "E2EFixture.h"
 #include "TimingReport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <regex>
 #include <sstream>
@@ -30,6 +31,9 @@ protected:
   // A note every 50 ms (each releasing the one before), a control change every 10 ms, and a
   // save every 15 s, for `seconds`; the figures are printed.
   void playForAMinute(int periodFrames);
+  // 10,000 control changes and notes, sent with at most eventsPerPeriod messages per port in
+  // one period; checks that none is lost and each port's order holds, and prints the rate.
+  void sendTenThousandEvents(int eventsPerPeriod);
 };
 
 void LongRun::playForAMinute(int periodFrames) {
@@ -40,6 +44,7 @@ void LongRun::playForAMinute(int periodFrames) {
   const std::uint64_t step = session->secondsToFrames(0.01);
   const int steps = int(seconds * 100);
   int controls = 0, saves = 0;
+  std::vector<std::pair<int, int>> sentControls;
   for (int i = 0; i < steps; ++i) {
     ASSERT_TRUE(session->waitUntilFrame(begin + i * step));
     if (i % 5 == 0) {
@@ -50,11 +55,14 @@ void LongRun::playForAMinute(int periodFrames) {
     if (i % 1500 == 750) {
       session->control(76, 1);
       session->control(76, 0);
+      sentControls.insert(sentControls.end(), {{76, 1}, {76, 0}});
       controls += 2;
       ++saves;
     } else {
       // Encoders 2 .. 7 one step up or down: slots on "B+-" of drum 0.
-      session->control(2 + i % 6, (i / 6) % 2 ? 63 : 65);
+      const int encoder = 2 + i % 6, value = (i / 6) % 2 ? 63 : 65;
+      session->control(encoder, value);
+      sentControls.emplace_back(encoder, value);
       ++controls;
     }
   }
@@ -92,9 +100,17 @@ void LongRun::playForAMinute(int periodFrames) {
 
   EXPECT_GE(lastSecondSound, 0) << "the program stopped sounding";
   const auto lines = controlLines(session->program().standardOutput());
-  // MIDI between clients may be dropped under xruns; without any, every event must arrive.
-  if (xruns == 0) EXPECT_EQ(lines.size(), std::size_t(kRefreshEvents + controls));
-  EXPECT_LE(lines.size(), std::size_t(kRefreshEvents + controls));
+  // MIDI between clients may be dropped or repeated under xruns; without any, every control
+  // change must arrive, in order.
+  ASSERT_GE(lines.size(), std::size_t(kRefreshEvents));
+  const std::vector<std::pair<int, int>> played(lines.begin() + kRefreshEvents, lines.end());
+  if (xruns == 0) {
+    EXPECT_EQ(played, sentControls);
+  } else {
+    for (const auto& line : played)
+      EXPECT_TRUE(std::find(sentControls.begin(), sentControls.end(), line) != sentControls.end())
+          << "a control change that was never sent: " << line.first << " " << line.second;
+  }
   const TimingReport::Kind* save = timing.kind("save");
   ASSERT_NE(save, nullptr);
   EXPECT_GE(save->count, 1u) << "no callback applied a save";
@@ -108,8 +124,8 @@ TEST_F(LongRun, AMinuteAtPeriod64) {
   playForAMinute(64);
 }
 
-TEST_F(LongRun, TenThousandEventsAsFastAsTheControllerSends) {
-  startAll(256, nullptr, 60, 64, true);
+void LongRun::sendTenThousandEvents(int eventsPerPeriod) {
+  startAll(256, nullptr, 60, eventsPerPeriod, true);
   constexpr int kEvents = 10000;
   std::vector<std::pair<int, int>> controls;
   std::vector<std::pair<int, std::string>> marks; // expected row-4 marks, in order
@@ -162,9 +178,16 @@ TEST_F(LongRun, TenThousandEventsAsFastAsTheControllerSends) {
     EXPECT_EQ(lines, controls);
     EXPECT_EQ(shown, marks);
   } else {
-    EXPECT_LE(lines.size(), controls.size());
-    EXPECT_LE(shown.size(), marks.size());
+    // Under xruns the server may drop MIDI between clients, or hand a late client's stale
+    // buffer on again; what arrives must still be well formed and of the kind sent.
+    for (const auto& mark : shown)
+      EXPECT_TRUE(mark.first >= 0 && mark.first < 5 && (mark.second == "*" || mark.second == " "))
+          << "wrong mark at column " << mark.first;
+    for (const auto& line : lines)
+      EXPECT_TRUE((line.first >= 16 && line.first < 24) || line.first == 85)
+          << "a control change that was never sent: " << line.first;
   }
+  EXPECT_TRUE(session->unknownDisplayMessages().empty());
   EXPECT_GE(sounded, 0) << "the program did not sound during the load";
 
   TimingReport timing;
@@ -172,12 +195,25 @@ TEST_F(LongRun, TenThousandEventsAsFastAsTheControllerSends) {
   const double rate = session->controller().sampleRate();
   const double sendSeconds = double(lastSent - firstSent) / rate;
   const double applySeconds = double(lastApplied - firstSent) / rate;
-  std::printf("load: %d events (%zu control changes, %zu notes) sent in %.3f s, all applied "
+  std::printf("load at up to %d events per port and period: %d events (%zu control changes, %zu "
+              "notes) sent in %.3f s, all applied "
               "%.3f s after the first: %.0f events/s; xruns %llu; control lines %zu of %zu, "
               "marks %zu of %zu\n%s",
-              kEvents, controls.size(), marks.size(), sendSeconds, applySeconds,
+              eventsPerPeriod, kEvents, controls.size(), marks.size(), sendSeconds, applySeconds,
               kEvents / applySeconds, (unsigned long long)xruns, lines.size(), controls.size(),
               shown.size(), marks.size(), timing.summary().c_str());
   RecordProperty("events_per_second", std::to_string(kEvents / applySeconds));
   RecordProperty("xruns", std::to_string(xruns));
+}
+
+// Paced as a controller could send: at most 64 messages per port and period (11,000 per second
+// per port at period 256). Without xruns every event must arrive, in order.
+TEST_F(LongRun, TenThousandEventsPacedAt64PerPeriod) {
+  sendTenThousandEvents(64);
+}
+
+// No pacing of our own: as many messages as the port buffers take, about 3,000 per period. The
+// program then has thousands of events to apply in one callback; the figures are reported.
+TEST_F(LongRun, TenThousandEventsInOneBurst) {
+  sendTenThousandEvents(100000);
 }
