@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Mutex.h"
+#include "RtAudio.h"
 #include "RtMidi.h"
 #include "Skini.h"
 
@@ -37,24 +38,31 @@ struct TickData {
   stk::Mutex queueMutex;
 };
 
-// The MIDI ports the program opens, and the MIDI back end it opens them with.
+// The audio callback (RtAudioCallback); userData is the TickData. Once `done` is set it fills
+// the rest of the buffer with silence.
+int tick(void* outputBuffer, void* inputBuffer, unsigned int nFrames, double streamTime,
+         unsigned int status, void* userData);
+
+// The MIDI ports the program opens, the MIDI back end it opens them with, and the audio callback
+// the stream runs (tests may wrap `tick`).
 struct ControllerPorts {
   std::string control = "ReMOTE ZeRO SL 20:1";
   std::string note = "ReMOTE ZeRO SL 20:0";
   std::string display = "ReMOTE ZeRO SL 20:0";
   RtMidi::Api api = RtMidi::UNSPECIFIED;
+  RtAudioCallback audioCallback = tick;
 };
 
 // Start-up, run until SIGINT, clean-up. Always returns 0.
 int runTambrel(const ControllerPorts& ports);
 
-// The audio callback (RtAudioCallback); userData is the TickData.
-int tick(void* outputBuffer, void* inputBuffer, unsigned int nFrames, double streamTime,
-         unsigned int status, void* userData);
+// Applies pendingMessage to the kit, the display or the logic; clears messagePending.
 void processMessage(TickData* data);
 
+// Converts one MIDI message to a Skini message (time 0). Never registered with the library.
 stk::Skini::Message midiCallback(double deltaTime, std::vector<unsigned char>* message,
                                  void* userData);
+// Queue one message each; the control port's messages carry channel + 16.
 void ctlPortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
 void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
 
