@@ -1,5 +1,6 @@
-// Stored golden renders: checksum of every sample plus a few samples, produced once by
-// engine_golden_test with TAMBREL_PRINT_GOLDEN=1 and checked there against peak, decay and pitch.
+// Stored golden renders: checksum of every sample plus a few samples, produced once
+// (engine_golden_test prints the checksums with TAMBREL_PRINT_GOLDEN=1) and checked there against
+// peak, decay and pitch.
 #ifndef TAMBREL_TESTS_ENGINE_GOLDEN_EXPECTED_H
 #define TAMBREL_TESTS_ENGINE_GOLDEN_EXPECTED_H
 
@@ -8,6 +9,7 @@
 namespace golden {
 
 const int probes[] = {0, 1, 38, 399, 400, 401, 1234, 3999, 4000, 8000};
+const int probeCount = 10;
 
 struct Expected {
   uint64_t checksum;

@@ -1,0 +1,72 @@
+// The kit's per-sample path allocates nothing: malloc, calloc, realloc and operator new are
+// replaced in this binary and counted while the kit renders with notes, note-offs and parameter
+// changes in between.
+#include "ZorvDrumKit.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <new>
+
+extern "C" {
+void* __libc_malloc(size_t size);
+void* __libc_calloc(size_t count, size_t size);
+void* __libc_realloc(void* pointer, size_t size);
+void __libc_free(void* pointer);
+}
+
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+void* counted(void* p) {
+  if (counting) allocations++;
+  return p;
+}
+} // namespace
+
+extern "C" void* malloc(size_t size) {
+  return counted(__libc_malloc(size));
+}
+extern "C" void* calloc(size_t n, size_t size) {
+  return counted(__libc_calloc(n, size));
+}
+extern "C" void* realloc(void* p, size_t size) {
+  return counted(__libc_realloc(p, size));
+}
+void* operator new(size_t size) {
+  void* p = counted(__libc_malloc(size ? size : 1));
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+void operator delete(void* p) noexcept {
+  __libc_free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  __libc_free(p);
+}
+
+TEST(Allocation, KitRenderingWithNotesAndParameterChangesAllocatesNothing) {
+  stk::Stk::setSampleRate(44100.0);
+  stk::ZorvDrumKit kit; // construction may allocate; it happens before the window
+  counting = true;
+  delete new int(1);  // the counter sees operator new ...
+  free(calloc(1, 8)); // ... and the C allocator
+  long probe = allocations.exchange(0);
+  const int notes[] = {36, 38, 39, 42, 46, 37};
+  double energy = 0;
+  for (int block = 0; block < 200; block++) {
+    kit.noteOn(notes[block % 6] + 0.5, 0.3 + (block % 7) / 10.0);
+    for (int p = 0; p < 3; p++)
+      kit.setParam(block % 5, (block * 7 + p) % 21, ((block * 37 + p * 11) % 128) / 128.0);
+    energy += kit.getParam(block % 5, 13) + kit.getParamName(block % 5, block % 21)[0];
+    for (int i = 0; i < 150; i++) {
+      stk::StkFloat y = kit.tick();
+      energy += y * y;
+    }
+    if (block % 3 == 0) kit.noteOff(notes[(block + 2) % 6]);
+  }
+  counting = false;
+  EXPECT_EQ(probe, 2);
+  EXPECT_EQ(allocations.load(), 0); // over 30000 kit samples
+  EXPECT_GT(energy, 1.0);
+}
