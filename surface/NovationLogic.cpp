@@ -138,7 +138,7 @@ void NovationLogic::handleLogicPot() {
     int param = a.param;
     if (potPosition[k] != potLastPosition[k]) {
       // floor(position * (N - 1) / 127): the pot's travel spread over the drum's parameters.
-      param = potPosition[k] * (kit->getNParamsFor(drum) - 1) / 127;
+      param = clampInt(potPosition[k], 0, 127) * (kit->getNParamsFor(drum) - 1) / 127;
     }
     storeSteppedAssignment(slot, drum, param);
     showSlot(3, k, drum, param);
