@@ -1,0 +1,54 @@
+// The application's record with a kit, a display on a recording output and a logic, run in a
+// scratch working directory; beside it a reference kit that sounds alike note for note.
+#ifndef TAMBREL_TESTS_APP_APPRIG_H
+#define TAMBREL_TESTS_APP_APPRIG_H
+
+#include "NovationDisplay.h"
+#include "NovationLogic.h"
+#include "ZorvDrumKit.h"
+#include "support/RecordingMidiOut.h"
+#include "tambrel.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<unsigned char>;
+
+// A fresh temporary working directory for the soundset files, removed afterwards.
+class ScratchDirectory {
+public:
+  ScratchDirectory();
+  ~ScratchDirectory();
+
+private:
+  std::string previous_, path_;
+};
+
+enum class Port { Note, Control };
+
+class AppRig {
+public:
+  AppRig();
+  ~AppRig();
+
+  // Through the port's callback into the queue, then out of it and applied as tick would.
+  void apply(Port port, Bytes bytes);
+  // Through the port's callback into the queue only.
+  void queue(Port port, Bytes bytes);
+
+  // LCD texts sent since the last call, as "row,column:text"; with onlyRow, that row's only.
+  std::vector<std::string> texts(int onlyRow = 0);
+  // The next samples of a kit.
+  static std::vector<double> render(stk::ZorvDrumKit& kit, int samples);
+
+  ScratchDirectory directory;
+  // Both kits' noise tables come from the clock's second: they are built within one second.
+  std::unique_ptr<stk::ZorvDrumKit> kit, reference;
+  RecordingMidiOut midiOut;
+  std::unique_ptr<stk::NovationDisplay> display;
+  std::unique_ptr<stk::NovationLogic> logic;
+  TickData data;
+};
+
+#endif
