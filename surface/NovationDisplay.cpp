@@ -3,30 +3,40 @@
 
 #include <RtMidi.h>
 
-#include <vector>
+#include <cstddef>
 
 namespace stk {
 
 namespace {
 
-// Start of every System Exclusive message: Novation's identifier, then the device bytes 03 03.
-const unsigned char kSysexStart[] = {0xF0, 0x00, 0x20, 0x29, 0x03, 0x03};
+const int kMaxTextLength = 40; // characters of one LCD text message
+
+// One outgoing message, built on the stack: the note marks are written from the audio callback,
+// which must not allocate. The longest message is an LCD text: 15 bytes, 40 characters, F7.
+class Message {
+public:
+  Message& operator<<(unsigned char byte) {
+    bytes[size++] = byte;
+    return *this;
+  }
+  // F0, Novation's identifier 00 20 29, the device bytes 03 03, then six bytes of the message.
+  Message& sysex(const unsigned char (&header)[6]) {
+    *this << 0xF0 << 0x00 << 0x20 << 0x29 << 0x03 << 0x03;
+    for (unsigned char byte : header)
+      *this << byte;
+    return *this;
+  }
+  void sendTo(RtMidiOut* out) const { out->sendMessage(bytes, size); }
+
+private:
+  unsigned char bytes[15 + kMaxTextLength + 1];
+  size_t size = 0;
+};
+
 const unsigned char kTemplateHeader[] = {0x22, 0x03, 0x01, 0x00, 0x01, 0x01};
 const unsigned char kClearHeader[] = {0x22, 0x03, 0x01, 0x00, 0x02, 0x02};
 const unsigned char kTextHeader[] = {0x20, 0x02, 0x01, 0x00, 0x02, 0x01};
 const unsigned char kSysexEnd = 0xF7;
-
-const int kMaxTextLength = 40; // characters of one LCD text message
-
-std::vector<unsigned char> sysexWith(const unsigned char (&header)[6]) {
-  std::vector<unsigned char> message;
-  message.reserve(12 + 3 + kMaxTextLength + 1); // the longest message: an LCD text
-  for (unsigned char byte : kSysexStart)
-    message.push_back(byte);
-  for (unsigned char byte : header)
-    message.push_back(byte);
-  return message;
-}
 
 bool isDataByte(int number) {
   return number >= 0 && number <= 127;
@@ -48,17 +58,16 @@ void NovationDisplay::reset() {
 }
 
 void NovationDisplay::changeToReasonAutomapTemplate() {
-  std::vector<unsigned char> message = sysexWith(kTemplateHeader);
-  message.push_back(kSysexEnd);
-  midiOut->sendMessage(&message);
+  Message message;
+  message.sysex(kTemplateHeader) << kSysexEnd;
+  message.sendTo(midiOut);
 }
 
 void NovationDisplay::lcdClear(int selector) {
   if (!isDataByte(selector)) return; // as for rows and columns: no status byte inside the message
-  std::vector<unsigned char> message = sysexWith(kClearHeader);
-  message.push_back(static_cast<unsigned char>(selector & 0xFF));
-  message.push_back(kSysexEnd);
-  midiOut->sendMessage(&message);
+  Message message;
+  message.sysex(kClearHeader) << static_cast<unsigned char>(selector) << kSysexEnd;
+  message.sendTo(midiOut);
 }
 
 void NovationDisplay::clearLeftLCD() {
@@ -73,14 +82,13 @@ void NovationDisplay::lcdTextPos(int row, int column, const char* text) {
   // A row or column outside 0 .. 127 would put a status byte inside the System Exclusive
   // message (a note that names no drum asks for column -1): such a request is not sent.
   if (!isDataByte(row) || !isDataByte(column)) return;
-  std::vector<unsigned char> message = sysexWith(kTextHeader);
-  message.push_back(static_cast<unsigned char>(column));
-  message.push_back(static_cast<unsigned char>(row));
-  message.push_back(0x04);
+  Message message;
+  message.sysex(kTextHeader) << static_cast<unsigned char>(column)
+                             << static_cast<unsigned char>(row) << 0x04;
   for (int i = 0; i < kMaxTextLength && text[i] != '\0'; ++i)
-    message.push_back(static_cast<unsigned char>(text[i]));
-  message.push_back(kSysexEnd);
-  midiOut->sendMessage(&message);
+    message << static_cast<unsigned char>(text[i]);
+  message << kSysexEnd;
+  message.sendTo(midiOut);
 }
 
 void NovationDisplay::lcdText(int row, const char* text) {
@@ -93,17 +101,15 @@ void NovationDisplay::lcdClearText(int row, const char* text) {
 }
 
 void NovationDisplay::AllLightsOn() {
-  std::vector<unsigned char> first = {0xB0, 0x60, 0x1F};
-  midiOut->sendMessage(&first);
-  std::vector<unsigned char> second = {0xB0, 0x61, 0x07};
-  midiOut->sendMessage(&second);
+  Message select, on;
+  (select << 0xB0 << 0x60 << 0x1F).sendTo(midiOut); // controller 96, value 31
+  (on << 0xB0 << 0x61 << 0x07).sendTo(midiOut);     // controller 97, value 7
 }
 
 void NovationDisplay::AllLightsOff() {
-  std::vector<unsigned char> first = {0xB0, 0x60, 0x1F};
-  midiOut->sendMessage(&first);
-  std::vector<unsigned char> second = {0xB0, 0x61, 0x00};
-  midiOut->sendMessage(&second);
+  Message select, off;
+  (select << 0xB0 << 0x60 << 0x1F).sendTo(midiOut);
+  (off << 0xB0 << 0x61 << 0x00).sendTo(midiOut);
 }
 
 } // namespace stk
