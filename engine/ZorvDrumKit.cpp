@@ -9,7 +9,15 @@
 namespace stk {
 
 namespace {
+
 const int kitNotes[] = {36, 38, 39, 42, 46};
+
+// Note number truncated toward zero; NaN and values outside the 32-bit range match no drum.
+int32_t wholeNote(StkFloat note) {
+  if (!(note > -2147483649.0 && note < 2147483648.0)) return INT32_MIN;
+  return static_cast<int32_t>(note);
+}
+
 } // namespace
 
 ZorvDrumKit::ZorvDrumKit() {
@@ -30,21 +38,21 @@ ZorvDrumKit::~ZorvDrumKit() {
 }
 
 void ZorvDrumKit::noteOn(StkFloat frequency, StkFloat amplitude) {
-  int32_t note = static_cast<int32_t>(frequency);
+  int32_t note = wholeNote(frequency);
   for (int d = 0; d < nDrums; d++)
     if (drumNotes[d] == note) drums[d]->noteOn(frequency, amplitude);
 }
 
 void ZorvDrumKit::noteOff(StkFloat amplitude) {
-  int32_t note = static_cast<int32_t>(amplitude);
+  int32_t note = wholeNote(amplitude);
   for (int d = 0; d < nDrums; d++)
     if (drumNotes[d] == note) drums[d]->noteOff(0.0);
 }
 
 int ZorvDrumKit::getDrumNumForNote(StkFloat note) {
-  int32_t wholeNote = static_cast<int32_t>(note);
+  int32_t number = wholeNote(note);
   for (int d = 0; d < nDrums; d++)
-    if (drumNotes[d] == wholeNote) return d;
+    if (drumNotes[d] == number) return d;
   return -1;
 }
 

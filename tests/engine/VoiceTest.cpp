@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <sstream>
@@ -169,7 +170,8 @@ TEST(ZorvDrumKit, NotesAreTruncatedAndOthersIgnored) {
   const int notes[] = {36, 38, 39, 42, 46};
   for (int d = 0; d < 5; d++)
     EXPECT_TRUE(kit.drumNotes[d] == notes[d] && kit.getDrumNumForNote(notes[d] + 0.9) == d);
-  EXPECT_TRUE(kit.getDrumNumForNote(37) == -1 && kit.getDrumNumForNote(35.99) == -1);
+  for (StkFloat stray : {37.0, 35.99, -36.0, 1e300, -1e300, double(NAN)})
+    EXPECT_EQ(kit.getDrumNumForNote(stray), -1) << stray;
   kit.noteOn(46.7, 0.25);
   kit.noteOn(37, 1.0);
   kit.noteOn(36, 0.5);
