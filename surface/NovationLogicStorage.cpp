@@ -101,11 +101,13 @@ bool readFileStart(const char* name, size_t limit, std::vector<unsigned char>& b
   return true;
 }
 
-// Replaces the named file with `bytes` only once they are all written, flushed to the disk and
-// the temporary file closed without error; otherwise the old file stays and the temporary goes.
+// Replaces the named file with `bytes` only once they are all written and the temporary file
+// closed without error; otherwise the old file stays and the temporary goes. There is no fsync:
+// saves run on the audio thread, where it would cost milliseconds per save.
 void replaceFile(const char* name, const std::vector<unsigned char>& bytes) {
   std::string temporary = std::string(name) + kTemporarySuffix;
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+  int fd = ::open(temporary.c_str(),
+                  O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return; // e.g. the directory is gone, or a directory stands at the temporary name
   struct stat info;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -120,7 +122,6 @@ void replaceFile(const char* name, const std::vector<unsigned char>& bytes) {
   }
   bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   written = std::fflush(file) == 0 && written;
-  written = ::fsync(fd) == 0 && written;
   written = std::fclose(file) == 0 && written;
   if (!written || std::rename(temporary.c_str(), name) != 0) ::unlink(temporary.c_str());
 }
