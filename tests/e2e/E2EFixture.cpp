@@ -1,6 +1,8 @@
 // Start and stop of the end-to-end fixture.
 #include "E2EFixture.h"
 
+#include <cstdio>
+
 void E2EFixture::startAll(int periodFrames, const SoundsetImage* soundset1, double recordSeconds,
                           int eventsPerCycle, bool timed) {
   server = std::make_unique<JackServer>(periodFrames);
@@ -27,6 +29,18 @@ void E2EFixture::interruptAndCheckFarewell() {
 }
 
 void E2EFixture::TearDown() {
+  if (HasFailure() && session) {
+    const std::string out = session->program().standardOutput();
+    std::printf("controller: %llu frames, %llu xruns, %zu display messages, dropped by the "
+                "server: %s\n"
+                "program stderr:\n%s\nprogram stdout (last 2000 bytes):\n%s\n",
+                (unsigned long long)session->controller().framesProcessed(),
+                (unsigned long long)session->controller().xruns(),
+                session->controller().displayMessages().size(),
+                session->controller().shutdownReason().c_str(),
+                session->program().standardError().c_str(),
+                out.substr(out.size() > 2000 ? out.size() - 2000 : 0).c_str());
+  }
   // The program first, then the controller, then the server: a server stopped while its
   // clients are dying leaves its files behind.
   session.reset();

@@ -35,7 +35,9 @@ TEST_F(Latency, HundredNotesFromControllerToRecordedSound) {
   interruptAndCheckFarewell();
 
   // A lost note is a fault unless the server reported xruns, which may drop MIDI.
-  if (xruns == 0) EXPECT_EQ(lost, 0);
+  if (xruns == 0) {
+    EXPECT_EQ(lost, 0);
+  }
   ASSERT_FALSE(latencies.empty());
   std::sort(latencies.begin(), latencies.end());
   const long long median = latencies[latencies.size() / 2];

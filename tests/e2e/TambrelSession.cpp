@@ -80,12 +80,28 @@ bool TambrelSession::start(const std::string& serverName,
                  program_.standardError().c_str());
     return false;
   }
-  // The refresh of start-up ends with the release of Chanl: the channel field blanked.
-  if (!waitForLcd(2, 5, "  ", 0, 10)) {
+  if (!waitForStartUpRefresh(10)) {
     std::fprintf(stderr, "the start-up refresh never ended on the display\n");
     return false;
   }
   return true;
+}
+
+bool TambrelSession::waitForStartUpRefresh(double timeoutSeconds) {
+  // The refresh ends by pressing Chanl, which shows channel 09, and releasing it, which blanks
+  // the channel field; every assign button's release before it blanks the field too.
+  return waitFor(
+      [&] {
+        bool channelShown = false;
+        for (const auto& event : controller_.displayMessages()) {
+          LcdText text;
+          if (!parseLcdText(event, text) || text.row != 2 || text.column != 5) continue;
+          if (text.text == "09") channelShown = true;
+          if (text.text == "  " && channelShown) return true;
+        }
+        return false;
+      },
+      timeoutSeconds);
 }
 
 bool TambrelSession::interrupt(double timeoutSeconds) {

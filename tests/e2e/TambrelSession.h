@@ -35,6 +35,8 @@ public:
   // Opens the controller on the server, starts the program, connects its audio and waits for
   // the display refresh of start-up to end. Prints what went wrong on failure.
   bool start(const std::string& serverName, const std::vector<std::string>& runnerArgs = {});
+  // Waits for the last LCD text of the display refresh that start-up runs.
+  bool waitForStartUpRefresh(double timeoutSeconds);
   // SIGINT; true when the program ended within the timeout.
   bool interrupt(double timeoutSeconds = 5);
 

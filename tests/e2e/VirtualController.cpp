@@ -51,6 +51,7 @@ bool VirtualController::open(const std::string& serverName) {
   }
   jack_set_process_callback(client_, processThunk, this);
   jack_set_xrun_callback(client_, xrunThunk, this);
+  jack_on_info_shutdown(client_, shutdownThunk, this);
   if (jack_activate(client_) != 0) {
     std::fprintf(stderr, "controller: cannot activate\n");
     close();
@@ -125,6 +126,17 @@ int VirtualController::xrunThunk(void* self) {
   }
   controller->xruns_.fetch_add(1);
   return 0;
+}
+
+void VirtualController::shutdownThunk(jack_status_t, const char* reason, void* self) {
+  auto* controller = static_cast<VirtualController*>(self);
+  std::snprintf(controller->shutdownReason_, sizeof controller->shutdownReason_, "%s",
+                reason && *reason ? reason : "no reason given");
+  controller->shutDown_.store(true, std::memory_order_release);
+}
+
+std::string VirtualController::shutdownReason() const {
+  return shutDown_.load(std::memory_order_acquire) ? shutdownReason_ : "";
 }
 
 std::vector<std::int64_t> VirtualController::xrunTimes() const {

@@ -48,6 +48,8 @@ public:
   std::uint32_t sampleRate() const { return sampleRate_; }
   std::uint32_t periodFrames() const { return periodFrames_; }
   std::uint64_t xruns() const { return xruns_.load(); }
+  // Why the server dropped this client, or "" while it has not.
+  std::string shutdownReason() const;
   // CLOCK_MONOTONIC times (ns) at which the server reported each xrun, the first 4096.
   std::vector<std::int64_t> xrunTimes() const;
 
@@ -64,6 +66,7 @@ public:
 private:
   static int processThunk(jack_nframes_t frames, void* self);
   static int xrunThunk(void* self);
+  static void shutdownThunk(jack_status_t code, const char* reason, void* self);
   int process(jack_nframes_t frames);
   void sendQueued(jack_nframes_t frames);
   void receiveDisplay(jack_nframes_t frames);
@@ -103,6 +106,8 @@ private:
   std::int64_t xrunTimes_[kMaxXrunTimes] = {};
   std::atomic<std::size_t> xrunTimesCount_{0};
   std::atomic<std::size_t> queued_{0};
+  char shutdownReason_[256] = {};
+  std::atomic<bool> shutDown_{false};
 };
 
 #endif
