@@ -8,9 +8,9 @@
 #include <cstdio>
 
 namespace {
-std::int64_t monotonicNs() {
+std::int64_t clockNs(clockid_t clock) {
   timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
+  clock_gettime(clock, &now);
   return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
@@ -41,23 +41,26 @@ int CallbackTimer::timedTick(void* outputBuffer, void* inputBuffer, unsigned int
     if (isSaveRequest(message)) kind = kSave;
   data->queueMutex.unlock();
 
-  const std::int64_t start = monotonicNs();
+  const std::int64_t start = clockNs(CLOCK_MONOTONIC);
+  const std::int64_t cpuStart = clockNs(CLOCK_THREAD_CPUTIME_ID);
   const int result = tick(outputBuffer, inputBuffer, nFrames, streamTime, status, userData);
-  instance().record(kind, start, monotonicNs() - start, nFrames);
+  const std::int64_t cpu = clockNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
+  instance().record(kind, start, clockNs(CLOCK_MONOTONIC) - start, cpu, nFrames);
   return result;
 }
 
 void CallbackTimer::record(Kind kind, std::int64_t startNs, std::int64_t durationNs,
-                           unsigned int frames) {
+                           std::int64_t cpuNs, unsigned int frames) {
   Totals& totals = totals_[kind];
   ++totals.count;
   totals.sumNs += double(durationNs);
   if (durationNs > totals.maxNs) totals.maxNs = durationNs;
+  if (cpuNs > totals.maxCpuNs) totals.maxCpuNs = cpuNs;
   // The period in ns at 44100 Hz: a callback longer than that makes the server late.
   const std::int64_t periodNs = std::int64_t(frames) * 1000000000 / 44100;
   if (durationNs > periodNs) {
     ++totals.overPeriod;
-    if (slowCount_ < kMaxSlow) slow_[slowCount_++] = Slow{startNs, durationNs, int(kind)};
+    if (slowCount_ < kMaxSlow) slow_[slowCount_++] = Slow{startNs, durationNs, cpuNs, int(kind)};
   }
 }
 
@@ -66,13 +69,14 @@ void CallbackTimer::write(const std::string& path) const {
   if (!out) return;
   for (int kind = 0; kind < kKinds; ++kind) {
     const Totals& totals = totals_[kind];
-    std::fprintf(out, "kind %s %llu %.0f %lld %llu\n", kKindNames[kind],
+    std::fprintf(out, "kind %s %llu %.0f %lld %llu %lld\n", kKindNames[kind],
                  (unsigned long long)totals.count,
                  totals.count ? totals.sumNs / double(totals.count) : 0.0, (long long)totals.maxNs,
-                 (unsigned long long)totals.overPeriod);
+                 (unsigned long long)totals.overPeriod, (long long)totals.maxCpuNs);
   }
   for (int i = 0; i < slowCount_; ++i)
-    std::fprintf(out, "slow %lld %lld %s\n", (long long)slow_[i].startNs,
-                 (long long)slow_[i].durationNs, kKindNames[slow_[i].kind]);
+    std::fprintf(out, "slow %lld %lld %lld %s\n", (long long)slow_[i].startNs,
+                 (long long)slow_[i].durationNs, (long long)slow_[i].cpuNs,
+                 kKindNames[slow_[i].kind]);
   std::fclose(out);
 }

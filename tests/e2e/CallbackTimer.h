@@ -15,21 +15,27 @@ public:
   static int timedTick(void* outputBuffer, void* inputBuffer, unsigned int nFrames,
                        double streamTime, unsigned int status, void* userData);
 
-  // Writes one "kind" line per kind and one "slow" line per callback longer than its period.
+  // Writes one "kind" line per kind and one "slow" line per callback longer than its period:
+  //   kind NAME COUNT MEAN_NS MAX_NS OVER_PERIOD MAX_CPU_NS
+  //   slow START_NS DURATION_NS CPU_NS NAME
+  // CPU time is the audio thread's own; wall time beyond it was spent waiting or preempted.
   void write(const std::string& path) const;
 
 private:
-  void record(Kind kind, std::int64_t startNs, std::int64_t durationNs, unsigned int frames);
+  void record(Kind kind, std::int64_t startNs, std::int64_t durationNs, std::int64_t cpuNs,
+              unsigned int frames);
 
   struct Totals {
     std::uint64_t count = 0;
     std::uint64_t overPeriod = 0;
     double sumNs = 0;
     std::int64_t maxNs = 0;
+    std::int64_t maxCpuNs = 0;
   };
   struct Slow {
     std::int64_t startNs; // CLOCK_MONOTONIC
     std::int64_t durationNs;
+    std::int64_t cpuNs;
     int kind;
   };
   static constexpr int kMaxSlow = 8192;

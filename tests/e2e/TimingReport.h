@@ -13,10 +13,12 @@ struct TimingReport {
     double meanNs = 0;
     std::int64_t maxNs = 0;
     std::uint64_t overPeriod = 0;
+    std::int64_t maxCpuNs = 0;
   };
   struct Slow {
     std::int64_t startNs = 0;
     std::int64_t durationNs = 0;
+    std::int64_t cpuNs = 0;
     std::string kind;
   };
   std::vector<Kind> kinds; // render, events, save
@@ -26,10 +28,15 @@ struct TimingReport {
   bool read(const std::string& path);
   const Kind* kind(const std::string& name) const;
 
-  // The kind of the slow callback that an xrun at xrunNs follows within `windowNs` after the
-  // callback's end, or "" when none does (the xrun is then the host's or another client's).
-  std::string blame(std::int64_t xrunNs, std::int64_t windowNs) const;
-  // One line per kind: count, mean and worst in microseconds, callbacks over the period.
+  // Who an xrun at xrunNs is put down to. A callback longer than its period that ended less
+  // than windowNs before the xrun is the program's doing when it applied a save (file access
+  // and MIDI output may wait) or when its own CPU time took more than half the period, which
+  // the rest of the graph shares: the answer
+  // is then its kind ("render", "events", "save"). A slow callback that spent its time
+  // preempted gives "preempted"; no slow callback at all gives "" (the host or another client).
+  std::string blame(std::int64_t xrunNs, std::int64_t windowNs, std::int64_t periodNs) const;
+  // One line per kind: count, mean and worst wall time and worst CPU time in microseconds,
+  // callbacks over the period.
   std::string summary() const;
 };
 
