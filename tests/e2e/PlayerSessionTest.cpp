@@ -192,3 +192,27 @@ TEST_F(PlayerSession, SaveWritesTheSoundsetFileAndLoadRestoresIt) {
   session->note({0x89, 0x24, 0x00});
   interruptAndCheckFarewell();
 }
+
+// Without the controller on the server, the program reports the missing ports and ends by
+// itself, cleanly, without opening audio.
+TEST(NoController, ProgramReportsTheMissingPortsAndEndsCleanly) {
+  JackServer server(256);
+  ASSERT_TRUE(server.start());
+  ProgramProcess program;
+  const std::string client = VirtualController::kClientName;
+  ASSERT_TRUE(program.start(runnerPath(), {client + ":1", client + ":0", client + ":display"},
+                            server.name()));
+  const bool ended = program.waitForExit(20);
+  if (!ended) program.interrupt(5);
+  server.stop();
+  ASSERT_TRUE(ended) << "the program kept running without its controller";
+  EXPECT_EQ(program.exitStatus(), 0);
+  const std::string out = program.standardOutput();
+  EXPECT_NE(out.find("ERROR specified port (ReMOTE ZeRO SL 20:1) not found.\n"), std::string::npos);
+  EXPECT_NE(out.find("ERROR specified port (ReMOTE ZeRO SL 20:0) not found.\n"), std::string::npos);
+  EXPECT_NE(out.find("ERROR specified port (ReMOTE ZeRO SL 20:display) not found.\n"),
+            std::string::npos);
+  const std::string farewell = "\nCleaning up...\n\nGoodbye!\n\n";
+  ASSERT_GE(out.size(), farewell.size());
+  EXPECT_EQ(out.substr(out.size() - farewell.size()), farewell);
+}
