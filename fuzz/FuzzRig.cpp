@@ -15,14 +15,20 @@ void fail(const char* what) {
   std::abort();
 }
 
+RecordingMidiOut& sharedMidiOut() {
+  static RecordingMidiOut midiOut;
+  midiOut.clear();
+  return midiOut;
+}
+
 } // namespace
 
-FuzzRig::FuzzRig() : display(&midiOut), logic(&display, &kit, &channel) {}
+FuzzRig::FuzzRig() : midiOut(sharedMidiOut()), display(&midiOut), logic(&display, &kit, &channel) {}
 
 FuzzRig::~FuzzRig() = default;
 
 void FuzzRig::enterScratchDirectory() {
-  char pattern[] = "/tmp/tambrel-fuzz-XXXXXX";
+  char pattern[] = "tambrel-fuzz-XXXXXX"; // inside the fuzzing run's own folder
   if (!mkdtemp(pattern) || chdir(pattern) != 0) fail("no scratch directory");
   if (!std::freopen("/dev/null", "w", stdout)) fail("stdout not redirected");
 }
@@ -34,7 +40,7 @@ void FuzzRig::writeFile(const char* name, const uint8_t* data, size_t size) {
   std::fclose(file);
 }
 
-void FuzzRig::checkSlots() const {
+void FuzzRig::checkSlots() {
   for (int slot = 0; slot < stk::NovationLogic::kSlots; ++slot) {
     const stk::ControlAssignment& a = logic.controlAssignment[slot];
     if (a.drum < 0 || a.drum >= kit.nDrums) fail("assignment drum outside the kit");

@@ -23,7 +23,7 @@ public:
   static void writeFile(const char* name, const uint8_t* data, size_t size);
 
   // Aborts unless every slot's assignment lies within the kit and every slot value in 0 .. 127.
-  void checkSlots() const;
+  void checkSlots();
   // Aborts if a System Exclusive message sent since the last check carries a byte of 0x80 or
   // above between F0 and F7.
   void checkDisplayMessages();
@@ -31,7 +31,7 @@ public:
   void renderAndCheck(int frames);
 
   stk::ZorvDrumKit kit;
-  RecordingMidiOut midiOut;
+  RecordingMidiOut& midiOut; // one for the process: opening its back end is slow
   int channel = 9;
   stk::NovationDisplay display;
   stk::NovationLogic logic;

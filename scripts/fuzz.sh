@@ -25,6 +25,6 @@ for target in $(cat "$build/fuzz/targets.txt"); do
     mkdir -p "$root/build-fuzz/findings"
     cp "$work/$target"-* "$root/build-fuzz/findings/" 2>/dev/null || true
   fi
-  grep -E '^#[0-9]+ +DONE|stat::number_of_executed_units|stat::average_exec_per_sec' "$work/$target.log" || true
+  grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::average_exec_per_sec' "$work/$target.log" || true
 done
 exit $status
