@@ -21,11 +21,13 @@ void E2EFixture::interruptAndCheckFarewell() {
   interrupted = true;
   ASSERT_TRUE(session->interrupt(5)) << "the program did not end within 5 s of SIGINT";
   EXPECT_EQ(session->program().exitStatus(), 0);
+  EXPECT_EQ(session->program().termSignal(), 0) << "the program died from a signal";
   const std::string out = session->program().standardOutput();
   const std::string farewell = "\nCleaning up...\n\nGoodbye!\n\n";
   ASSERT_GE(out.size(), farewell.size());
   EXPECT_EQ(out.substr(out.size() - farewell.size()), farewell);
   RecordProperty("seconds_to_exit", std::to_string(session->program().secondsToExit()));
+  RecordProperty("restarts", std::to_string(session->restarts()));
 }
 
 void E2EFixture::TearDown() {

@@ -54,7 +54,9 @@ protected:
 };
 
 TEST_F(PlayerSession, StartUpGreetsTheControllerAndLoadsSoundset1) {
-  const auto messages = session->controller().displayMessages();
+  std::vector<VirtualController::Event> messages;
+  for (const auto& event : session->controller().displayMessages())
+    if (event.frame >= session->startFrame()) messages.push_back(event);
   ASSERT_GE(messages.size(), 5u);
   const Bytes greeting[5] = {
       {0xF0, 0x00, 0x20, 0x29, 0x03, 0x03, 0x22, 0x03, 0x01, 0x00, 0x01, 0x01, 0xF7},
@@ -68,7 +70,7 @@ TEST_F(PlayerSession, StartUpGreetsTheControllerAndLoadsSoundset1) {
 
   // The refresh shows the slots of the loaded file, the soundset number and the channel.
   auto shown = [&](int row, int column, const std::string& text) {
-    return session->waitForLcd(row, column, text, 0, 0);
+    return session->waitForLcd(row, column, text, session->startFrame(), 0);
   };
   EXPECT_TRUE(shown(1, 0, "0"));
   EXPECT_TRUE(shown(1, 1, "NLvl   "));
@@ -81,7 +83,7 @@ TEST_F(PlayerSession, StartUpGreetsTheControllerAndLoadsSoundset1) {
   EXPECT_TRUE(shown(2, 5, "09"));
 
   // Nothing sounds before a note is played.
-  EXPECT_EQ(session->firstSound(0, session->now()), -1);
+  EXPECT_EQ(session->firstSound(session->startFrame(), session->now()), -1);
 
   interruptAndCheckFarewell();
   const std::string out = session->program().standardOutput();

@@ -75,6 +75,7 @@ bool ProgramProcess::reap(bool block) {
   if (got != pid_) return false;
   pid_ = -1;
   exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  termSignal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return true;
 }
 

@@ -28,6 +28,8 @@ public:
   bool waitForExit(double timeoutSeconds);
   // Exit status once ended normally; -1 when it died from a signal or has not ended.
   int exitStatus() const { return exitStatus_; }
+  // The signal that ended the child, or 0.
+  int termSignal() const { return termSignal_; }
   double secondsToExit() const { return secondsToExit_; }
 
   std::string standardOutput() const;
@@ -43,6 +45,7 @@ private:
   std::string sideDir_;
   pid_t pid_ = -1;
   int exitStatus_ = -1;
+  int termSignal_ = 0;
   double secondsToExit_ = -1;
 };
 

@@ -74,20 +74,34 @@ bool TambrelSession::start(const std::string& serverName,
   std::vector<std::string> args = {client + ":1", client + ":0",
                                    client + ":" + VirtualController::kDisplayPort};
   args.insert(args.end(), runnerArgs.begin(), runnerArgs.end());
-  if (!program_.start(runnerPath(), args, serverName)) return false;
-  if (!controller_.connectProgramAudio(20)) {
-    std::fprintf(stderr, "program output so far:\n%s\n%s\n", program_.standardOutput().c_str(),
-                 program_.standardError().c_str());
-    return false;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const std::uint64_t startFrame = controller_.framesProcessed();
+    const std::uint64_t xrunsBefore = controller_.xruns();
+    if (!program_.start(runnerPath(), args, serverName)) return false;
+    if (!controller_.connectProgramAudio(20)) {
+      std::fprintf(stderr, "program output so far:\n%s\n%s\n", program_.standardOutput().c_str(),
+                   program_.standardError().c_str());
+      return false;
+    }
+    if (waitForStartUpRefresh(startFrame, 10)) {
+      startFrame_ = startFrame;
+      return true;
+    }
+    if (controller_.xruns() == xrunsBefore) {
+      std::fprintf(stderr, "the start-up refresh never ended on the display\n");
+      return false;
+    }
+    // The server may drop MIDI between clients while the graph changes (it reports an xrun
+    // then): the start-up display was lost on the way, not sent wrong. Start again.
+    std::fprintf(stderr, "start-up display lost with %llu xruns; starting the program again\n",
+                 (unsigned long long)(controller_.xruns() - xrunsBefore));
+    ++restarts_;
+    program_.interrupt(5);
   }
-  if (!waitForStartUpRefresh(10)) {
-    std::fprintf(stderr, "the start-up refresh never ended on the display\n");
-    return false;
-  }
-  return true;
+  return false;
 }
 
-bool TambrelSession::waitForStartUpRefresh(double timeoutSeconds) {
+bool TambrelSession::waitForStartUpRefresh(std::uint64_t sinceFrame, double timeoutSeconds) {
   // The refresh ends by pressing Chanl, which shows channel 09, and releasing it, which blanks
   // the channel field; every assign button's release before it blanks the field too.
   return waitFor(
@@ -95,7 +109,9 @@ bool TambrelSession::waitForStartUpRefresh(double timeoutSeconds) {
         bool channelShown = false;
         for (const auto& event : controller_.displayMessages()) {
           LcdText text;
-          if (!parseLcdText(event, text) || text.row != 2 || text.column != 5) continue;
+          if (event.frame < sinceFrame || !parseLcdText(event, text) || text.row != 2 ||
+              text.column != 5)
+            continue;
           if (text.text == "09") channelShown = true;
           if (text.text == "  " && channelShown) return true;
         }

@@ -33,10 +33,15 @@ public:
   std::vector<unsigned char> readWorkFile(const std::string& name) const;
 
   // Opens the controller on the server, starts the program, connects its audio and waits for
-  // the display refresh of start-up to end. Prints what went wrong on failure.
+  // the display refresh of start-up to end. When the refresh is lost under xruns the program
+  // is started again (up to three attempts). Prints what went wrong on failure.
   bool start(const std::string& serverName, const std::vector<std::string>& runnerArgs = {});
   // Waits for the last LCD text of the display refresh that start-up runs.
-  bool waitForStartUpRefresh(double timeoutSeconds);
+  bool waitForStartUpRefresh(std::uint64_t sinceFrame, double timeoutSeconds);
+  // Times the program had to be started again because its start-up display was lost.
+  int restarts() const { return restarts_; }
+  // The controller's frame when the program that runs now was started.
+  std::uint64_t startFrame() const { return startFrame_; }
   // SIGINT; true when the program ended within the timeout.
   bool interrupt(double timeoutSeconds = 5);
 
@@ -67,6 +72,8 @@ public:
 private:
   VirtualController controller_;
   ProgramProcess program_;
+  int restarts_ = 0;
+  std::uint64_t startFrame_ = 0;
 };
 
 // The runner executable, built beside the tests.
