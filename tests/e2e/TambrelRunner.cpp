@@ -4,9 +4,27 @@
 #include "CallbackTimer.h"
 #include "tambrel.h"
 
+#include <execinfo.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdio>
 
+namespace {
+// A crash of the program in a test leaves its stack on standard error, then ends as it would.
+void reportCrash(int signalNumber) {
+  const char header[] = "\ncrash: the program received a fatal signal; stack:\n";
+  if (write(2, header, sizeof header - 1) < 0) return;
+  void* frames[64];
+  backtrace_symbols_fd(frames, backtrace(frames, 64), 2);
+  signal(signalNumber, SIG_DFL);
+  raise(signalNumber);
+}
+} // namespace
+
 int main(int argc, char** argv) {
+  for (int fatal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+    signal(fatal, reportCrash);
   if (argc < 4) {
     std::fprintf(stderr, "usage: %s CONTROL_PORT NOTE_PORT DISPLAY_PORT [TIMING_FILE]\n", argv[0]);
     return 2;
