@@ -69,12 +69,12 @@ ZorvDrum::ZorvDrum()
   oscBendCubed = cube(params[OSC_BEND]);
   oscTuneCubed = cube(params[OSC_FREQ]);
   bendDepth = 2 * params[BEND_AMOUNT] - 1;
+  toneBaseHz = 3900 * oscTuneCubed;
+  toneBendHz = 4000 * oscBendCubed;
 
-  cubedRandomKey = params[OSC_RANDOM];
-  cubedRandom = cube(cubedRandomKey);
-  crushInput = -1.0f; // no table value: the first fold is computed
-  crushParam = 0.0;
-  crushOutput = -1.0f;
+  deriveAll();
+  noiseSample = 0.0f;
+  toneSample = 0.0f;
   lastToneHz = std::numeric_limits<float>::quiet_NaN();
   lastToneRate = 0.0;
   for (int k = 0; k < 3; k++)
@@ -91,6 +91,7 @@ ZorvDrum::~ZorvDrum() {
 void ZorvDrum::noteOn(StkFloat frequency, StkFloat newAmplitude) {
   (void)frequency;
   amplitude = newAmplitude;
+  deriveAll();
   configAllEnvelopes();
   bendEnvelope->keyOn();
   noiseEnvelope->keyOn();
@@ -104,7 +105,21 @@ void ZorvDrum::noteOff(StkFloat) {
 }
 
 void ZorvDrum::controlChange(int number, StkFloat value) {
-  if (number >= 0 && number < N_PARAMS) params[number] = value;
+  if (number < 0 || number >= N_PARAMS) return;
+  params[number] = value;
+  deriveAll();
+}
+
+void ZorvDrum::deriveAll() {
+  cubedRandom = cube(params[OSC_RANDOM]);
+  noiseVeloGain = 1 - params[NOISE_VELO];
+  toneGain = (1 - params[OSC_VELO]) * amplitude * params[OSC_LEVEL];
+  StkFloat foldBound = 8 - 7 * params[NOISE_CRUSH];
+  foldCount = 0;
+  while (foldCount < MAX_FOLDS && foldCount < foldBound) // NaN: no pass
+    foldCount++;
+  crushInput = std::numeric_limits<float>::quiet_NaN(); // matches no noise value: fold again
+  crushOutput = 0.0f;
 }
 
 StkFloat ZorvDrum::controlInspect(int number) {
@@ -149,6 +164,8 @@ void ZorvDrum::refresh() {
   oscBendCubed = cube(params[OSC_BEND]);
   oscTuneCubed = cube(params[OSC_FREQ]);
   bendDepth = 2 * params[BEND_AMOUNT] - 1;
+  toneBaseHz = 3900 * oscTuneCubed;
+  toneBendHz = 4000 * oscBendCubed;
 
   float baseCutoff = 8000 * params[NOISE_FREQ] + 200;
   float cutoff = baseCutoff + 4000 * params[NOISE_BEND] * bendValue;

@@ -63,6 +63,13 @@ public:
 
   StkFloat tick(unsigned int channel = 0) override {
     (void)channel;
+    if (!tickSources()) return 0.0;
+    return tickOutput();
+  }
+
+  // First half of a sample, up to the tone frequency: false (output 0.0 stored) when silent.
+  // The kit runs it for every voice before the second halves, so the voices' work overlaps.
+  bool tickSources() {
     bendValue = bendEnvelope->tick();
     noiseEnvValue = noiseEnvelope->tick();
     oscEnvValue = oscEnvelope->tick();
@@ -70,19 +77,19 @@ public:
     bool noiseIdle = noiseEnvelope->state == Glimber::IDLE;
     if (noiseIdle && oscEnvelope->state == Glimber::IDLE) {
       lastFrame_[0] = 0.0;
-      return 0.0;
+      return false;
     }
 
     float w = static_cast<float>(noiseSource.tick()); // 0 .. 1
-    float s = static_cast<float>(oscillator.tick());
-    if (!noiseIdle) w = crush(w);
+    toneSample = static_cast<float>(oscillator.tick());
+    noiseSample = noiseIdle ? w : crush(w);
 
     if (++sampleCounter >= COUNTER_WRAP) sampleCounter = 0;
     if (sampleCounter % REFRESH_INTERVAL == 0) refresh();
 
     StkFloat n = pitchNoise.tick(); // 0 .. 1
-    float randomHz = static_cast<float>(4000 * n * oscRandomCubed());
-    float toneHz = randomHz + 3900 * oscTuneCubed + 15 + 4000 * oscBendCubed * bendValue;
+    float randomHz = static_cast<float>(4000 * n * cubedRandom);
+    float toneHz = randomHz + toneBaseHz + 15 + toneBendHz * bendValue;
     // The oscillator's rate is a function of frequency and sample rate alone: skip the library
     // call when neither has changed (no bend and no new random step).
     if (toneHz != lastToneHz || Stk::sampleRate() != lastToneRate) {
@@ -90,11 +97,14 @@ public:
       lastToneRate = Stk::sampleRate();
       oscillator.setFrequency(safeToneFrequency(toneHz));
     }
+    return true;
+  }
 
-    float y = voiceFilter->filter(w);
-    float noisePart =
-        static_cast<float>(y * (1 - params[NOISE_VELO]) * amplitude * params[NOISE_LEVEL]);
-    float tonePart = static_cast<float>((1 - params[OSC_VELO]) * amplitude * params[OSC_LEVEL] * s);
+  // Second half of a sounding sample: filter, gains, mix and clipping; stores and returns it.
+  float tickOutput() {
+    float y = voiceFilter->filter(noiseSample);
+    float noisePart = static_cast<float>(y * noiseVeloGain * amplitude * params[NOISE_LEVEL]);
+    float tonePart = static_cast<float>(toneGain * toneSample);
     float mix = noisePart * noiseEnvValue + tonePart * oscEnvValue;
 
     float out;
@@ -107,7 +117,7 @@ public:
     else
       out = mix;
     lastFrame_[0] = out;
-    return lastFrame_[0];
+    return out;
   }
 
   StkFrames& tick(StkFrames& frames, unsigned int channel = 0) override;
@@ -133,35 +143,30 @@ public:
 private:
   // Slow settings: envelopes, noise rates, cubed pitch factors, filter.
   void refresh();
+  // Per-sample factors from the parameters and the amplitude, after every change of either.
+  void deriveAll();
 
-  // Folds a 0 .. 1 value towards -1 over 8 - 7 "NCsh" passes. The noise holds each value for 3
-  // or more samples, so the last result is kept for the same value and "NCsh".
+  // Folds a 0 .. 1 value towards -1 over foldCount passes. The noise holds each value for 3 or
+  // more samples, so the last result is kept for the same value (controlChange forgets it).
   float crush(float w) {
-    if (w == crushInput && params[NOISE_CRUSH] == crushParam) return crushOutput;
+    if (w == crushInput) return crushOutput;
     crushInput = w;
-    crushParam = params[NOISE_CRUSH];
-    StkFloat bound = 8 - 7 * crushParam;
-    for (int i = 0; i < bound && i < MAX_FOLDS; i++) {
-      if (w < 0) {
-        w = -1.0f; // every later pass keeps -1
-        break;
-      }
+    if (foldCount > 0) {
+      // A pass sends a negative value to -1, else w to 2 (w - 0.5). Without that test a negative
+      // value stays negative on every later pass, so only the value before the last pass decides
+      // whether the result is -1: no data-dependent branch.
+      for (int i = 1; i < foldCount; i++)
+        w = unfloored(w);
       // The same float as 2 * (w - 0.5) in double for every float w in 0 .. 1: w - 0.5 is exact
       // in double down to w = 2^-29, and below that the result is far from a float rounding tie.
-      w = 2.0f * (w - 0.5f);
+      float last = unfloored(w);
+      w = w < 0 ? -1.0f : last;
     }
     crushOutput = w;
     return w;
   }
 
-  // "OR~" cubed, recomputed only when the parameter changes (the same value as computing it here).
-  StkFloat oscRandomCubed() {
-    if (params[OSC_RANDOM] != cubedRandomKey) {
-      cubedRandomKey = params[OSC_RANDOM];
-      cubedRandom = cube(cubedRandomKey);
-    }
-    return cubedRandom;
-  }
+  static float unfloored(float w) { return 2.0f * (w - 0.5f); }
 
   // NaN to 0, then within +- half the sample rate, so the oscillator's phase wrap stays short.
   static StkFloat safeToneFrequency(float hz) {
@@ -174,12 +179,18 @@ private:
 
   static StkFloat cube(StkFloat x);
 
-  StkFloat cubedRandomKey;
-  StkFloat cubedRandom;
+  // Derived at control rate (deriveAll, refresh) in the arithmetic of the per-sample formulas.
+  StkFloat cubedRandom;   // "OR~" cubed
+  StkFloat noiseVeloGain; // 1 - "NVlo"
+  StkFloat toneGain;      // (1 - "OVlo") amplitude "OLvl"
+  int foldCount;          // passes i = 0, 1, .. below 8 - 7 "NCsh" and below MAX_FOLDS
+  float toneBaseHz;       // 3900 oscTuneCubed
+  float toneBendHz;       // 4000 oscBendCubed
   float crushInput;
-  StkFloat crushParam;
   float crushOutput;
-  float lastToneHz; // Hz, NaN before the first sounding sample
+  float noiseSample; // this sample's noise after the fold, -1 .. 1 (0 .. 1 while idle)
+  float toneSample;  // this sample's oscillator output
+  float lastToneHz;  // Hz, NaN before the first sounding sample
   StkFloat lastToneRate;
   // Envelope steps of the last configuration, by envelope (bend, noise, oscillator): the
   // logarithms are recomputed only when an attack or decay parameter has changed.
