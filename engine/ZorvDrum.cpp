@@ -73,8 +73,6 @@ ZorvDrum::ZorvDrum()
   toneBendHz = 4000 * oscBendCubed;
 
   deriveAll();
-  noiseSample = 0.0f;
-  toneSample = 0.0f;
   lastToneHz = std::numeric_limits<float>::quiet_NaN();
   lastToneRate = 0.0;
   for (int k = 0; k < 3; k++)

@@ -8,6 +8,7 @@
 #include "Plinvex.h"
 #include "SineWave.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace stk {
@@ -63,13 +64,11 @@ public:
 
   StkFloat tick(unsigned int channel = 0) override {
     (void)channel;
-    if (!tickSources()) return 0.0;
-    return tickOutput();
+    return nextSample();
   }
 
-  // First half of a sample, up to the tone frequency: false (output 0.0 stored) when silent.
-  // The kit runs it for every voice before the second halves, so the voices' work overlaps.
-  bool tickSources() {
+  // The next output sample as the float it is (the kit sums floats); also kept in lastFrame_.
+  float nextSample() {
     bendValue = bendEnvelope->tick();
     noiseEnvValue = noiseEnvelope->tick();
     oscEnvValue = oscEnvelope->tick();
@@ -77,12 +76,12 @@ public:
     bool noiseIdle = noiseEnvelope->state == Glimber::IDLE;
     if (noiseIdle && oscEnvelope->state == Glimber::IDLE) {
       lastFrame_[0] = 0.0;
-      return false;
+      return 0.0f;
     }
 
     float w = static_cast<float>(noiseSource.tick()); // 0 .. 1
-    toneSample = static_cast<float>(oscillator.tick());
-    noiseSample = noiseIdle ? w : crush(w);
+    float s = static_cast<float>(oscillator.tick());
+    if (!noiseIdle) w = crush(w);
 
     if (++sampleCounter >= COUNTER_WRAP) sampleCounter = 0;
     if (sampleCounter % REFRESH_INTERVAL == 0) refresh();
@@ -92,30 +91,20 @@ public:
     float toneHz = randomHz + toneBaseHz + 15 + toneBendHz * bendValue;
     // The oscillator's rate is a function of frequency and sample rate alone: skip the library
     // call when neither has changed (no bend and no new random step).
-    if (toneHz != lastToneHz || Stk::sampleRate() != lastToneRate) {
+    StkFloat sampleRate = Stk::sampleRate();
+    if (toneHz != lastToneHz || sampleRate != lastToneRate) {
       lastToneHz = toneHz;
-      lastToneRate = Stk::sampleRate();
-      oscillator.setFrequency(safeToneFrequency(toneHz));
+      lastToneRate = sampleRate;
+      oscillator.setFrequency(safeToneFrequency(toneHz, sampleRate));
     }
-    return true;
-  }
 
-  // Second half of a sounding sample: filter, gains, mix and clipping; stores and returns it.
-  float tickOutput() {
-    float y = voiceFilter->filter(noiseSample);
+    float y = voiceFilter->filter(w);
     float noisePart = static_cast<float>(y * noiseVeloGain * amplitude * params[NOISE_LEVEL]);
-    float tonePart = static_cast<float>(toneGain * toneSample);
+    float tonePart = static_cast<float>(toneGain * s);
     float mix = noisePart * noiseEnvValue + tonePart * oscEnvValue;
 
-    float out;
-    if (mix > 1)
-      out = 1.0f;
-    else if (mix < -1)
-      out = -1.0f;
-    else if (mix != mix)
-      out = 0.0f; // NaN from parameters far outside 0 .. 1
-    else
-      out = mix;
+    float out = mix == mix ? mix : 0.0f; // NaN from parameters far outside 0 .. 1
+    out = std::min(std::max(out, -1.0f), 1.0f);
     lastFrame_[0] = out;
     return out;
   }
@@ -151,30 +140,24 @@ private:
   float crush(float w) {
     if (w == crushInput) return crushOutput;
     crushInput = w;
-    if (foldCount > 0) {
-      // A pass sends a negative value to -1, else w to 2 (w - 0.5). Without that test a negative
-      // value stays negative on every later pass, so only the value before the last pass decides
-      // whether the result is -1: no data-dependent branch.
-      for (int i = 1; i < foldCount; i++)
-        w = unfloored(w);
-      // The same float as 2 * (w - 0.5) in double for every float w in 0 .. 1: w - 0.5 is exact
-      // in double down to w = 2^-29, and below that the result is far from a float rounding tie.
-      float last = unfloored(w);
-      w = w < 0 ? -1.0f : last;
-    }
+    for (int i = 0; i < foldCount; i++)
+      w = fold(w);
     crushOutput = w;
     return w;
   }
 
-  static float unfloored(float w) { return 2.0f * (w - 0.5f); }
+  // One pass: a negative value becomes -1, any other w becomes 2 (w - 0.5). For a negative w,
+  // 2 (w - 0.5) is below -1, so the pass is a floor at -1 and needs no data-dependent branch.
+  // The same float as 2 * (w - 0.5) in double for every float w in 0 .. 1: w - 0.5 is exact in
+  // double down to w = 2^-29, and below that the result is far from a float rounding tie.
+  static float fold(float w) { return std::max(2.0f * (w - 0.5f), -1.0f); }
 
   // NaN to 0, then within +- half the sample rate, so the oscillator's phase wrap stays short.
-  static StkFloat safeToneFrequency(float hz) {
-    StkFloat half = Stk::sampleRate() / 2;
-    if (hz != hz) return 0.0;
-    if (hz > half) return half;
-    if (hz < -half) return -half;
-    return hz;
+  static StkFloat safeToneFrequency(float hz, StkFloat sampleRate) {
+    StkFloat half = sampleRate / 2;
+    StkFloat f = hz > half ? half : hz;
+    f = f < -half ? -half : f;
+    return f == f ? f : 0.0;
   }
 
   static StkFloat cube(StkFloat x);
@@ -188,9 +171,7 @@ private:
   float toneBendHz;       // 4000 oscBendCubed
   float crushInput;
   float crushOutput;
-  float noiseSample; // this sample's noise after the fold, -1 .. 1 (0 .. 1 while idle)
-  float toneSample;  // this sample's oscillator output
-  float lastToneHz;  // Hz, NaN before the first sounding sample
+  float lastToneHz; // Hz, NaN before the first sounding sample
   StkFloat lastToneRate;
   // Envelope steps of the last configuration, by envelope (bend, noise, oscillator): the
   // logarithms are recomputed only when an attack or decay parameter has changed.

@@ -75,7 +75,7 @@ const char* ZorvDrumKit::getParamName(int drum, int param) {
 __attribute__((flatten)) StkFloat ZorvDrumKit::tick(unsigned int) {
   float sum = 0.0f;
   for (int d = 0; d < nDrums; d++)
-    sum = sum + drums[d]->tick();
+    sum = sum + drums[d]->nextSample(); // float + float rounds as double + float then to float
   lastFrame_[0] = sum;
   return sum;
 }
