@@ -116,8 +116,9 @@ void ZorvDrum::deriveAll() {
   foldCount = 0;
   while (foldCount < MAX_FOLDS && foldCount < foldBound) // NaN: no pass
     foldCount++;
-  crushInput = std::numeric_limits<float>::quiet_NaN(); // matches no noise value: fold again
-  crushOutput = 0.0f;
+  // NaN matches no noise value: both are folded again with the new count.
+  crushInput = nextCrushInput = std::numeric_limits<float>::quiet_NaN();
+  crushOutput = nextCrushOutput = 0.0f;
 }
 
 StkFloat ZorvDrum::controlInspect(int number) {

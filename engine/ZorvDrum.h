@@ -136,13 +136,23 @@ private:
   void deriveAll();
 
   // Folds a 0 .. 1 value towards -1 over foldCount passes. The noise holds each value for 3 or
-  // more samples, so the last result is kept for the same value (controlChange forgets it).
+  // more samples, so the last result is kept for the same value; and the next table entry is
+  // folded ahead, while the current one sounds, so that a new value usually finds its result
+  // ready instead of waiting for the passes. Keys are values, so a result is always that of its
+  // own value (controlChange forgets both).
   float crush(float w) {
     if (w == crushInput) return crushOutput;
     crushInput = w;
+    crushOutput = w == nextCrushInput ? nextCrushOutput : foldAll(w);
+    nextCrushInput = static_cast<float>(
+        noiseSource.table[(noiseSource.index + 1) & (Fizzmap::TABLE_LENGTH - 1)]);
+    nextCrushOutput = foldAll(nextCrushInput);
+    return crushOutput;
+  }
+
+  float foldAll(float w) const {
     for (int i = 0; i < foldCount; i++)
       w = fold(w);
-    crushOutput = w;
     return w;
   }
 
@@ -171,6 +181,8 @@ private:
   float toneBendHz;       // 4000 oscBendCubed
   float crushInput;
   float crushOutput;
+  float nextCrushInput; // the noise table's entry after crushInput's, when it was folded
+  float nextCrushOutput;
   float lastToneHz; // Hz, NaN before the first sounding sample
   StkFloat lastToneRate;
   // Envelope steps of the last configuration, by envelope (bend, noise, oscillator): the
