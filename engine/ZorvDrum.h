@@ -112,7 +112,7 @@ public:
   StkFrames& tick(StkFrames& frames, unsigned int channel = 0) override;
 
   const char* const* paramNames;
-  StkFloat params[N_PARAMS];
+  StkFloat params[N_PARAMS]; // written through controlChange, which keeps the derived factors
   SineWave oscillator;
   Fizzmap noiseSource;
   Fizzmap pitchNoise;
@@ -120,7 +120,7 @@ public:
   Glimber* noiseEnvelope;
   Glimber* oscEnvelope;
   Plinvex* voiceFilter;
-  float amplitude;
+  float amplitude;       // set by noteOn, which keeps the derived factors
   int32_t sampleCounter; // sounding samples, wraps at COUNTER_WRAP
   float bendDepth;       // 2 "B+-" - 1
   float oscTuneCubed;    // "OFrq" cubed

@@ -75,7 +75,8 @@ const char* ZorvDrumKit::getParamName(int drum, int param) {
 __attribute__((flatten)) StkFloat ZorvDrumKit::tick(unsigned int) {
   float sum = 0.0f;
   for (int d = 0; d < nDrums; d++)
-    sum = sum + drums[d]->nextSample(); // float + float rounds as double + float then to float
+    // Each voice sample is a float: a float sum rounds as the double sum rounded to float.
+    sum = sum + drums[d]->nextSample();
   lastFrame_[0] = sum;
   return sum;
 }
