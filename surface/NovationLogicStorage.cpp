@@ -34,35 +34,37 @@ std::string soundsetFileName(int number) {
   return name;
 }
 
-void appendInt32(std::vector<unsigned char>& bytes, int value) {
-  uint32_t bits = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i)
-    bytes.push_back(static_cast<unsigned char>(bits >> (8 * i)));
-}
-
-void appendDouble(std::vector<unsigned char>& bytes, double value) {
-  uint64_t bits;
+// Little-endian bytes of a 32-bit integer or an IEEE double, whatever the host's byte order.
+template <typename Value, typename Bits>
+void appendLittleEndian(std::vector<unsigned char>& bytes, Value value) {
+  static_assert(sizeof(Value) == sizeof(Bits), "same width");
+  Bits bits;
   std::memcpy(&bits, &value, sizeof bits);
-  for (int i = 0; i < 8; ++i)
+  for (size_t i = 0; i < sizeof bits; ++i)
     bytes.push_back(static_cast<unsigned char>(bits >> (8 * i)));
 }
 
-int readInt32(const unsigned char* bytes) {
-  uint32_t bits = 0;
-  for (int i = 0; i < 4; ++i)
-    bits |= static_cast<uint32_t>(bytes[i]) << (8 * i);
-  int32_t value;
+template <typename Value, typename Bits> Value readLittleEndian(const unsigned char* bytes) {
+  static_assert(sizeof(Value) == sizeof(Bits), "same width");
+  Bits bits = 0;
+  for (size_t i = 0; i < sizeof bits; ++i)
+    bits |= static_cast<Bits>(bytes[i]) << (8 * i);
+  Value value;
   std::memcpy(&value, &bits, sizeof value);
   return value;
 }
 
+void appendInt32(std::vector<unsigned char>& bytes, int32_t value) {
+  appendLittleEndian<int32_t, uint32_t>(bytes, value);
+}
+void appendDouble(std::vector<unsigned char>& bytes, double value) {
+  appendLittleEndian<double, uint64_t>(bytes, value);
+}
+int32_t readInt32(const unsigned char* bytes) {
+  return readLittleEndian<int32_t, uint32_t>(bytes);
+}
 double readDouble(const unsigned char* bytes) {
-  uint64_t bits = 0;
-  for (int i = 0; i < 8; ++i)
-    bits |= static_cast<uint64_t>(bytes[i]) << (8 * i);
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
+  return readLittleEndian<double, uint64_t>(bytes);
 }
 
 // The value at byte offset `at`, or 0.0 when the file ends before the value does or the value is
