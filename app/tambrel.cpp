@@ -6,6 +6,7 @@
 #include <csignal>
 #include <iostream>
 
+#include "NoteRouting.h"
 #include "NovationDisplay.h"
 #include "NovationLogic.h"
 #include "ZorvDrumKit.h"
@@ -26,12 +27,6 @@ void enqueue(TickData* data, const stk::Skini::Message& message) {
   data->queueMutex.lock();
   data->messageQueue.push_back(message);
   data->queueMutex.unlock();
-}
-
-// Writes the note mark of row 4 in the drum's column; a note that is no drum's marks nothing.
-void markDrum(TickData* data, stk::StkFloat note, const char* mark) {
-  const int drum = data->kit->getDrumNumForNote(note);
-  if (drum >= 0) data->display->lcdTextPos(4, drum, mark);
 }
 
 } // namespace
@@ -87,24 +82,15 @@ int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int, 
 
 void processMessage(TickData* data) {
   const stk::Skini::Message& message = data->pendingMessage;
-  const stk::StkFloat note = message.floatValues[0];
-  const stk::StkFloat velocity = message.floatValues[1];
-  long type = message.type;
-  if (type == 144 && velocity <= 0.0) type = 128;
-
-  if (type == 144) {
-    if (message.channel == data->midiChannel) {
-      data->kit->noteOn(note, velocity * 0.0078125); // velocity / 128
-      markDrum(data, note, "*");
-    }
-  } else if (type == 128) {
-    if (message.channel == data->midiChannel) {
-      data->kit->noteOff(note);
-      markDrum(data, note, " ");
-    }
-  } else if (type == 176) {
-    if (message.channel >= 16)
-      data->logic->midiCC(static_cast<int>(note), static_cast<int>(velocity));
+  const int data1 = static_cast<int>(message.floatValues[0]);
+  const int data2 = static_cast<int>(message.floatValues[1]);
+  if (message.channel >= 16) { // the control port
+    if (message.type == 176) data->logic->midiCC(data1, data2);
+  } else if (message.channel >= 0) {
+    const int status = static_cast<int>(message.type) | static_cast<int>(message.channel);
+    // The LCD marks only a drum's note; a note that is no drum's marks nothing.
+    const NoteMark mark = applyNoteMessage(*data->kit, data->midiChannel, status, data1, data2);
+    if (mark.drum >= 0) data->display->lcdTextPos(4, mark.drum, mark.text);
   }
   data->messagePending = false;
 }

@@ -49,9 +49,9 @@ StkFloat ZorvDrum::cube(StkFloat x) {
   return std::pow(x, 3);
 }
 
-ZorvDrum::ZorvDrum()
-    : paramNames(tempNames), noiseSource(1, 0), pitchNoise(1, 0), amplitude(0.0f), sampleCounter(0),
-      bendValue(0.0f), noiseEnvValue(0.0f), oscEnvValue(0.0f) {
+ZorvDrum::ZorvDrum(unsigned int seed)
+    : paramNames(tempNames), noiseSource(1, seed), pitchNoise(1, seed), amplitude(0.0f),
+      sampleCounter(0), bendValue(0.0f), noiseEnvValue(0.0f), oscEnvValue(0.0f) {
   for (int i = 0; i < N_PARAMS; i++)
     params[i] = defaultParams[i];
 

@@ -47,7 +47,9 @@ public:
   // More folds than this change no float below 1: each pass halves the distance to 1.
   static constexpr int MAX_FOLDS = 64;
 
-  ZorvDrum();
+  // seed 0: the noise tables come from the clock (rand seeded with time()); any other seed
+  // gives the tables of a voice built while the clock read that many seconds.
+  explicit ZorvDrum(unsigned int seed = 0);
   ~ZorvDrum() override;
 
   // frequency is ignored; amplitude 0 .. 1 (velocity / 128).

@@ -20,14 +20,14 @@ int32_t wholeNote(StkFloat note) {
 
 } // namespace
 
-ZorvDrumKit::ZorvDrumKit() {
+ZorvDrumKit::ZorvDrumKit(unsigned int seed) {
   nDrums = 5;
   drumNotes = static_cast<int*>(calloc(nDrums, sizeof(int)));
   for (int d = 0; d < nDrums; d++)
     drumNotes[d] = kitNotes[d];
   drums = static_cast<ZorvDrum**>(calloc(nDrums, sizeof(ZorvDrum*)));
   for (int d = 0; d < nDrums; d++)
-    drums[d] = new ZorvDrum();
+    drums[d] = new ZorvDrum(seed);
 }
 
 ZorvDrumKit::~ZorvDrumKit() {
@@ -79,6 +79,11 @@ __attribute__((flatten)) StkFloat ZorvDrumKit::tick(unsigned int) {
     sum = sum + drums[d]->nextSample();
   lastFrame_[0] = sum;
   return sum;
+}
+
+void ZorvDrumKit::renderBlock(float* out, unsigned int frames) {
+  for (unsigned int i = 0; i < frames; i++)
+    out[i] = static_cast<float>(tick());
 }
 
 StkFrames& ZorvDrumKit::tick(StkFrames& frames, unsigned int channel) {

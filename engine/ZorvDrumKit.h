@@ -10,7 +10,9 @@ class ZorvDrum;
 
 class ZorvDrumKit : public Instrmnt {
 public:
-  ZorvDrumKit();
+  // seed 0: noise tables from the clock; otherwise those of a kit built while the clock read
+  // `seed` seconds since the epoch.
+  explicit ZorvDrumKit(unsigned int seed = 0);
   ~ZorvDrumKit() override;
 
   // frequency carries the MIDI note number (truncated toward zero to match).
@@ -29,6 +31,8 @@ public:
 
   StkFloat tick(unsigned int channel = 0) override;
   StkFrames& tick(StkFrames& frames, unsigned int channel = 0) override;
+  // The next `frames` kit samples, each the float that tick() would return.
+  void renderBlock(float* out, unsigned int frames);
 
   int nDrums;
   ZorvDrum** drums;

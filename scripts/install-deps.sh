@@ -8,6 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   jackd2 libjack-jackd2-dev
   clang libclang-rt-14-dev
+  libcli11-dev libsndfile1-dev nlohmann-json3-dev
+  clang-22 libclang-rt-22-dev
+  help2man sox tmux
 )
 
 missing=()
