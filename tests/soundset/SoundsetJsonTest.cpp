@@ -106,6 +106,11 @@ TEST(SoundsetJson, ImportNamesThePlaceOfEveryFault) {
   EXPECT_EQ(importError(edited("\"pot 8\"", "\"pot 9\"")),
             "/slots/pot 9: unknown control (encoder 1 .. encoder 8, pot 1 .. pot 8)");
 
+  EXPECT_EQ(importError(edited("\"Pan\": 0.0", "\"Pan\": 0.0, \"Vol\": 0.5", 3)),
+            "/drums/3/Vol: given twice");
+  EXPECT_EQ(importError(edited("\"drum\": 0", "\"drum\": 0, \"drum\": 1", 9)),
+            "/slots/pot 2/drum: given twice");
+
   std::string fourDrums = good.substr(0, good.rfind(",\n    {")) + "\n  ]\n}\n";
   EXPECT_EQ(importError(fourDrums), "/drums/4: missing: a soundset has 5 drums");
   std::string withoutPan = edited(",\n      \"Pan\": 0.0", "");
