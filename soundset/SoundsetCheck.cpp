@@ -49,9 +49,11 @@ void SoundsetCheck::checkLength(uintmax_t fileSize) {
   }
   faults.push_back(length);
   size_t slotsHeld = static_cast<size_t>(fileSize) / kRecord;
-  if (slotsHeld < SoundsetFormat::kSlots)
+  if (slotsHeld + 1 == SoundsetFormat::kSlots)
+    faults.push_back("pot 8 is not in the file in full: it keeps the assignment it had");
+  else if (slotsHeld < SoundsetFormat::kSlots)
     faults.push_back(ParameterNames::slot(static_cast<int>(slotsHeld)) +
-                     " .. pot 8 are not in the file: they keep the assignments they had");
+                     " .. pot 8 are not in the file in full: they keep the assignments they had");
   size_t valuesHeld = fileSize > SoundsetFormat::kSlotBytes
                           ? (static_cast<size_t>(fileSize) - SoundsetFormat::kSlotBytes) / kRecord
                           : 0;

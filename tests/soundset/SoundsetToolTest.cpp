@@ -109,7 +109,7 @@ TEST(SoundsetTool, CheckTellsWhyAFileDoesNotLoadAsStored) {
       bad.out,
       "short.dat: soundset file: does not load as stored\n"
       "short.dat: 124 bytes where a soundset file has 968 and a transfer file 168\n"
-      "short.dat: pot 8 .. pot 8 are not in the file: they keep the assignments they had\n"
+      "short.dat: pot 8 is not in the file in full: it keeps the assignment it had\n"
       "short.dat: 105 of 105 values, from drum 0 B+- on, are not in the file in full: they "
       "load as 0\n"
       "long.dat: soundset file: does not load as stored\n"
