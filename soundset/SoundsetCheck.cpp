@@ -43,8 +43,10 @@ void SoundsetCheck::checkLength(uintmax_t fileSize) {
                        std::to_string(layout) + " and a transfer file " +
                        std::to_string(SoundsetFormat::kTransferBytes);
   if (fileSize > layout) {
-    faults.push_back(length + ": the last " + std::to_string(fileSize - layout) +
-                     " bytes are ignored");
+    uintmax_t extra = fileSize - layout;
+    faults.push_back(length + (extra == 1
+                                   ? ": the last byte is ignored"
+                                   : ": the last " + std::to_string(extra) + " bytes are ignored"));
     return;
   }
   faults.push_back(length);

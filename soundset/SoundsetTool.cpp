@@ -24,6 +24,12 @@ const char kDescription[] =
     "21 parameters of 5 drums) and transfer files (168 bytes: one drum). A file of exactly 168\n"
     "bytes is taken as a transfer file, any other as a soundset file.";
 
+const char kFooter[] =
+    "Exit status: 0 success (check: every file loads exactly as stored; diff: no difference),\n"
+    "1 failure (diff: the files differ), 2 usage error (diff: trouble).\n"
+    "JSON holds values that are not finite as \"inf\", \"-inf\", \"nan\", \"-nan\" or \"nan:0x\"\n"
+    "followed by the 16 hex digits of the NaN's bits.";
+
 bool writeFile(const std::string& path, const std::string& text, std::string& error) {
   return SoundsetFile::replace(path, reinterpret_cast<const unsigned char*>(text.data()),
                                text.size(), &error);
@@ -135,26 +141,25 @@ int SoundsetTool::run(int argc, const char* const* argv) {
   std::vector<std::string> files;
   bool strict = false;
 
-  CLI::App* showCommand = app.add_subcommand(
-      "show", "Print the slots and a table of every drum's parameters by name; values a control "
-              "sets (n/128) also as n/128");
+  app.footer(kFooter);
+  CLI::App* showCommand =
+      app.add_subcommand("show", "Print the slots and every drum's parameters by name");
   showCommand->add_option("FILE", file, "soundset or transfer file")->required();
   CLI::App* checkCommand = app.add_subcommand(
-      "check", "Tell for each file whether the program loads it exactly as stored, and if not "
-               "why; status 0 only when every file does");
+      "check", "Tell whether the program loads each file exactly as stored, and if not why");
   checkCommand->add_option("FILE", files, "soundset or transfer files")->required();
   checkCommand->add_flag("--strict", strict, "count values outside 0 .. 1 as faults too");
-  CLI::App* exportCommand = app.add_subcommand("export", "Write a file as JSON");
+  CLI::App* exportCommand =
+      app.add_subcommand("export", "Write a soundset or transfer file as JSON");
   exportCommand->add_option("FILE", file, "soundset or transfer file")->required();
   exportCommand->add_option("-o,--output", json, "JSON file to write (default: standard output)");
-  CLI::App* importCommand = app.add_subcommand(
-      "import", "Write the soundset or transfer file that a JSON file describes; the target is "
-                "replaced only when the whole JSON is valid");
-  importCommand->add_option("JSON", json, "JSON file as written by export")->required();
-  importCommand->add_option("-o,--output", file, "soundset or transfer file to write")->required();
-  CLI::App* diffCommand = app.add_subcommand(
-      "diff", "Print the slots and parameters that differ, with both values; status 0 when equal, "
-              "1 when different, 2 on trouble");
+  CLI::App* importCommand =
+      app.add_subcommand("import", "Write the soundset or transfer file a JSON file describes");
+  importCommand->add_option("JSON", json, "JSON file as export writes it")->required();
+  importCommand->add_option("-o,--output", file, "file to write, replaced only by a valid import")
+      ->required();
+  CLI::App* diffCommand =
+      app.add_subcommand("diff", "Print the slots and parameters that differ, with both values");
   diffCommand->add_option("A", file, "soundset or transfer file")->required();
   diffCommand->add_option("B", fileB, "file of the same kind")->required();
 
