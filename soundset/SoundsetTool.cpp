@@ -10,8 +10,6 @@
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace stk {
 
@@ -102,15 +100,21 @@ int SoundsetTool::exportJson(const std::string& path, const std::string& jsonPat
 }
 
 int SoundsetTool::importJson(const std::string& jsonPath, const std::string& path) {
-  std::ifstream in(jsonPath, std::ios::binary);
-  std::ostringstream text;
-  if (!(in && text << in.rdbuf())) {
-    complain(jsonPath, "cannot read");
+  // The JSON of a soundset is about 3 kB; a file of this size is none.
+  const size_t limit = 1 << 20;
+  std::vector<unsigned char> text;
+  std::string readError;
+  if (!SoundsetFile::read(jsonPath, limit, text, &readError)) {
+    complain(jsonPath, readError);
+    return kFailure;
+  }
+  if (text.size() == limit) {
+    complain(jsonPath, "1 MiB or more: not the JSON of a soundset");
     return kFailure;
   }
   SoundsetDocument document;
   std::string error;
-  if (!SoundsetJson::read(text.str(), document, error)) {
+  if (!SoundsetJson::read(std::string(text.begin(), text.end()), document, error)) {
     complain(jsonPath, error);
     return kFailure;
   }
