@@ -1,65 +1,24 @@
 // Writing and validating the JSON form of soundset and transfer files.
 #include "SoundsetJson.h"
 
+#include "DuplicateKeyGuard.h"
 #include "ParameterNames.h"
 #include "ValueText.h"
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <cstdint>
-#include <limits>
-#include <set>
-#include <vector>
 
 namespace stk {
 
 namespace {
 
-using Json = nlohmann::ordered_json; // keeps parameters and slots in the file's order
+using Json = DuplicateKeyGuard::Json; // ordered: parameters and slots keep the file's order
 
 // A fault at a place of the JSON text, e.g. "/drums/2/NFrq".
 struct Fault {
   std::string place, what;
-};
-
-// Follows the parse to refuse a key given twice in one object, which the parser would take
-// silently (the last one winning).
-class DuplicateKeyGuard {
-public:
-  bool operator()(int, nlohmann::detail::parse_event_t event, Json& parsed) {
-    using Event = nlohmann::detail::parse_event_t;
-    if (event == Event::object_start || event == Event::array_start) {
-      Frame frame;
-      frame.place = frames.empty() ? "" : childPlace();
-      frame.isArray = event == Event::array_start;
-      frames.push_back(frame);
-    } else if (event == Event::key) {
-      Frame& frame = frames.back();
-      frame.lastKey = parsed.get<std::string>();
-      if (!frame.keys.insert(frame.lastKey).second)
-        throw Fault{frame.place + "/" + frame.lastKey, "given twice"};
-    } else if (event == Event::object_end || event == Event::array_end) {
-      frames.pop_back();
-      if (!frames.empty() && frames.back().isArray) ++frames.back().index;
-    } else if (event == Event::value && !frames.empty() && frames.back().isArray) {
-      ++frames.back().index;
-    }
-    return true;
-  }
-
-private:
-  struct Frame {
-    std::string place;
-    bool isArray = false;
-    size_t index = 0;
-    std::set<std::string> keys;
-    std::string lastKey;
-  };
-  std::string childPlace() const {
-    const Frame& parent = frames.back();
-    return parent.place + "/" + (parent.isArray ? std::to_string(parent.index) : parent.lastKey);
-  }
-  std::vector<Frame> frames;
 };
 
 Json drumToJson(const DrumSound& drum) {
@@ -222,6 +181,8 @@ bool SoundsetJson::read(const std::string& text, SoundsetDocument& document, std
     else
       soundsetFromJson(root, document.contents);
     return true;
+  } catch (const DuplicateKeyGuard::Duplicate& duplicate) {
+    error = duplicate.place + ": given twice";
   } catch (const Fault& fault) {
     error = (fault.place.empty() ? "/" : fault.place) + ": " + fault.what;
   } catch (const nlohmann::json::exception& exception) {
