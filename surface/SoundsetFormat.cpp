@@ -70,6 +70,19 @@ void SoundsetFormat::encode(const Soundset& soundset, unsigned char* out) {
     encode(soundset.drums[drum], out + kSlotBytes + drum * kTransferBytes);
 }
 
+void SoundsetFormat::decode(const unsigned char* bytes, DrumSound& drum) {
+  for (int param = 0; param < kParams; ++param)
+    drum.params[param] = readDouble(bytes + param * kRecordBytes);
+}
+
+void SoundsetFormat::decode(const unsigned char* bytes, Soundset& soundset) {
+  for (int slot = 0; slot < kSlots; ++slot)
+    soundset.slots[slot] = ControlAssignment{readInt32(bytes + slot * kRecordBytes),
+                                             readInt32(bytes + slot * kRecordBytes + 4)};
+  for (int drum = 0; drum < kDrums; ++drum)
+    decode(bytes + kSlotBytes + drum * kTransferBytes, soundset.drums[drum]);
+}
+
 ControlAssignment SoundsetFormat::clamped(int drum, int param) {
   return ControlAssignment{std::min(std::max(drum, 0), kDrums - 1),
                            std::min(std::max(param, 0), kParams - 1)};
