@@ -6,11 +6,12 @@
 #include <csignal>
 #include <iostream>
 
+#include "AudioOutput.h"
+#include "MidiPortOpener.h"
 #include "NoteRouting.h"
 #include "NovationDisplay.h"
 #include "NovationLogic.h"
 #include "ZorvDrumKit.h"
-#include "utilities.h"
 
 std::atomic<bool> done{false};
 
@@ -131,51 +132,47 @@ void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* bytes, v
   enqueue(static_cast<TickData*>(userData), midiCallback(deltaTime, bytes, userData));
 }
 
-int runTambrel(const ControllerPorts& ports) {
+int runTambrel(const Settings& settings) {
   TickData data;
-  RtAudio dac;
+  AudioOutput audio(settings);
+  if (!audio.prepare(std::cerr)) return 1;
 
-  stk::Stk::setSampleRate(44100.0);
+  stk::Stk::setSampleRate(settings.sampleRate);
   stk::Stk::setRawwavePath("../../rawwaves/");
   stk::Stk::showWarnings(true);
 
   data.kit = new stk::ZorvDrumKit();
   data.midiChannel = 9;
 
-  data.controlPortIn = stk::midiInputPortNamed(ports.control, ports.api);
+  MidiPortOpener ports(settings, std::cout, std::cerr);
+  data.controlPortIn = ports.openControlIn();
   if (data.controlPortIn)
     data.controlPortIn->setCallback(&ctlPortMidiCallback, &data);
   else
     done = true;
 
-  data.notePortIn = stk::midiInputPortNamed(ports.note, ports.api);
+  data.notePortIn = ports.openNotesIn();
   if (data.notePortIn)
     data.notePortIn->setCallback(&notePortMidiCallback, &data);
   else
     done = true;
 
-  data.displayPortOut = stk::midiOutputPortNamed(ports.display, ports.api);
+  data.displayPortOut = ports.failed() ? nullptr : ports.openLcdOut();
   if (data.displayPortOut) {
     data.display = new stk::NovationDisplay(data.displayPortOut);
     data.logic = new stk::NovationLogic(data.display, data.kit, &data.midiChannel);
   } else {
     done = true;
   }
+  if (ports.fixedPortMissing()) std::cerr << MidiPortOpener::hint() << "\n";
 
   if (data.controlPortIn && data.notePortIn && data.displayPortOut && !done) {
     data.outputEnabled = true;
-    RtAudio::StreamParameters output;
-    output.deviceId = dac.getDefaultOutputDevice();
-    output.nChannels = data.channelCount;
-    output.firstChannel = 0;
-    unsigned int bufferFrames = 40; // the library may choose another period
     bool running = false;
     try {
-      dac.openStream(&output, nullptr, RTAUDIO_FLOAT64,
-                     static_cast<unsigned int>(stk::Stk::sampleRate()), &bufferFrames,
-                     ports.audioCallback, &data);
+      audio.open(settings.audioCallback ? settings.audioCallback : tick, &data, data.channelCount);
       std::signal(SIGINT, finish);
-      dac.startStream();
+      audio.dac().startStream();
       running = true;
     } catch (RtAudioError& error) {
       error.printMessage();
@@ -185,7 +182,7 @@ int runTambrel(const ControllerPorts& ports) {
       while (!done)
         stk::Stk::sleep(200);
       try {
-        dac.closeStream();
+        audio.dac().closeStream();
       } catch (RtAudioError& error) {
         error.printMessage();
       }
@@ -200,5 +197,5 @@ int runTambrel(const ControllerPorts& ports) {
   delete data.controlPortIn;
   delete data.kit;
   std::cout << "\nGoodbye!\n\n";
-  return 0;
+  return ports.failed() ? 1 : 0;
 }
