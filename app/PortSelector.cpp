@@ -48,21 +48,23 @@ std::string withoutClientNumber(const std::string& name, bool bare) {
 }
 
 // The (client, port number) pairs a listed name may stand for. ALSA: "client:port C:P" and the
-// older "client C:P" give the client and P. JACK: "client:port" gives the port's name when it
-// is a number, else its place among the client's listed ports.
+// older "client C:P" give the client and P. JACK (no address): "client:port" gives the port's
+// name when it is a number, else its place among the client's listed ports. Each client name
+// also stands without a trailing client number.
 std::vector<std::pair<std::string, int>> clientPorts(const std::vector<std::string>& listed,
                                                      size_t index) {
   std::vector<std::pair<std::string, int>> pairs;
   const std::string& name = listed[index];
   std::string rest;
   int port = 0;
-  if (splitAddress(name, rest, port)) {
+  const bool addressed = splitAddress(name, rest, port);
+  if (addressed) {
     pairs.emplace_back(rest, port);
     const size_t colon = rest.find(':');
     if (colon != std::string::npos) pairs.emplace_back(rest.substr(0, colon), port);
   }
   const size_t colon = name.find(':');
-  if (colon != std::string::npos && colon > 0) {
+  if (!addressed && colon != std::string::npos && colon > 0) {
     const std::string client = name.substr(0, colon);
     const std::string portName = name.substr(colon + 1);
     int number = 0;
