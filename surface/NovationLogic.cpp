@@ -49,8 +49,9 @@ double randomUnit() {
 
 } // namespace
 
-NovationLogic::NovationLogic(NovationDisplay* display, ZorvDrumKit* kit, int* channel)
-    : display(display), kit(kit), channel(channel) {
+NovationLogic::NovationLogic(NovationDisplay* display, ZorvDrumKit* kit, int* channel,
+                             const std::string& directory)
+    : display(display), kit(kit), channel(channel), directory(directory) {
   initControlStates();
   initControlAssignmentsAndVals();
   soundsetNumber = 1;

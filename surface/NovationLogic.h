@@ -2,21 +2,20 @@
 #ifndef TAMBREL_NOVATIONLOGIC_H
 #define TAMBREL_NOVATIONLOGIC_H
 
+#include "SoundsetFormat.h"
+
+#include <string>
+
 namespace stk {
 
 class NovationDisplay;
 class ZorvDrumKit;
 
-// One control slot's target: a parameter of a drum. Stored as is in soundset files.
-struct ControlAssignment {
-  int drum;
-  int param;
-};
-
 class NovationLogic {
 public:
-  // Loads soundset 1 from the working directory and draws the LCD.
-  NovationLogic(NovationDisplay* display, ZorvDrumKit* kit, int* channel);
+  // Loads soundset 1 from `directory` ("" is the working directory) and draws the LCD.
+  NovationLogic(NovationDisplay* display, ZorvDrumKit* kit, int* channel,
+                const std::string& directory = "");
   ~NovationLogic();
 
   // The one entry point for control changes of the control port; controller and value 0 .. 127.
@@ -55,8 +54,11 @@ public:
   ControlAssignment controlAssignment[kSlots];
   int controlVal[kSlots]; // 0 .. 127; the parameter value is controlVal / 128
   int soundsetNumber;     // 0 .. 9
+  std::string directory;  // where the soundset and transfer files live; "" is the working one
 
 private:
+  std::string soundsetPath() const;
+  std::string transferPath() const;
   // Writes a slot's drum number and parameter name into its cell of row 1 or row 3.
   void showSlot(int row, int cell, int drum, int param);
   void showSoundsetNumber();
