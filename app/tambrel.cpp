@@ -160,7 +160,8 @@ int runTambrel(const Settings& settings) {
   data.displayPortOut = ports.failed() ? nullptr : ports.openLcdOut();
   if (data.displayPortOut) {
     data.display = new stk::NovationDisplay(data.displayPortOut);
-    data.logic = new stk::NovationLogic(data.display, data.kit, &data.midiChannel);
+    data.logic =
+        new stk::NovationLogic(data.display, data.kit, &data.midiChannel, settings.soundsetDir);
   } else {
     done = true;
   }
