@@ -1,0 +1,140 @@
+// The program as built, started with its options on a private JACK server: its own ports with a
+// keyboard connected, the controller under another client number, the port listing, and a
+// server at 48000 Hz.
+#include "TambrelSession.h"
+#include "support/JackServer.h"
+
+#include <gtest/gtest.h>
+#include <jack/jack.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+const std::string kProgram = TAMBREL_PROGRAM;
+
+class Options : public ::testing::Test {
+protected:
+  // Starts a server and opens a session whose controller has the given client name.
+  void startServer(int sampleRate, const std::string& controllerName = "ReMOTE ZeRO SL 20") {
+    server = std::make_unique<JackServer>(256, sampleRate);
+    ASSERT_TRUE(server->start()) << "no JACK server";
+    session = std::make_unique<TambrelSession>(20, 64, controllerName);
+  }
+  // Runs the program to its end with a controller on the server; false when it did not end.
+  bool runToEnd(const std::vector<std::string>& args) {
+    if (!session->controller().open(server->name())) return false;
+    return session->program().start(kProgram, args, server->name()) &&
+           session->program().waitForExit(10);
+  }
+  // A struck drum 0 sounds and is marked on LCD row 4, column 0.
+  void expectNotePlaysAndMarks() {
+    const std::uint64_t from = session->now();
+    session->note({0x99, 0x24, 0x64});
+    ASSERT_TRUE(session->waitForLcd(4, 0, "*", from, 5)) << "no mark on row 4";
+    session->waitUntilFrame(from + session->secondsToFrames(0.3));
+    EXPECT_GE(session->firstSound(from, session->now()), 0) << "the note made no sound";
+  }
+  void TearDown() override {
+    if (HasFailure() && session)
+      std::printf("program stdout:\n%s\nprogram stderr:\n%s\n",
+                  session->program().standardOutput().c_str(),
+                  session->program().standardError().c_str());
+    session.reset();
+    if (server) server->stop();
+  }
+
+  std::unique_ptr<JackServer> server;
+  std::unique_ptr<TambrelSession> session;
+};
+
+TEST_F(Options, OwnPortsPlayFromAKeyboardConnectedToThem) {
+  startServer(44100);
+  // Controls and display by selector; the notes port is connected afterwards, by the player.
+  ASSERT_TRUE(session->startProgram(server->name(), kProgram,
+                                    {"--midi-api", "jack", "--virtual", "--control-in",
+                                     "ReMOTE ZeRO SL 20:1", "--lcd-out", "display"}));
+  const std::vector<std::string> notes =
+      session->controller().midiPorts(":notes$", JackPortIsInput);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_EQ(session->controller().midiPorts("^tambrel.*:control$", JackPortIsInput).size(), 1u);
+  EXPECT_EQ(session->controller().midiPorts("^tambrel.*:lcd$", JackPortIsOutput).size(), 1u);
+  ASSERT_TRUE(session->controller().connect("ReMOTE ZeRO SL 20:0", notes[0]));
+  expectNotePlaysAndMarks();
+
+  // The controls arrive through the port the selector connected: Rand shows on row 2.
+  const std::uint64_t from = session->now();
+  session->control(84, 127);
+  EXPECT_TRUE(session->waitForLcd(2, 0, "Rand ", from, 5));
+  ASSERT_TRUE(session->interrupt(5));
+  EXPECT_EQ(session->program().exitStatus(), 0);
+}
+
+TEST_F(Options, ControllerIsFoundByNameUnderAnotherClientNumber) {
+  startServer(44100, "ReMOTE ZeRO SL 24");
+  ASSERT_TRUE(session->startProgram(server->name(), kProgram,
+                                    {"--midi-api", "jack", "--controller", "ReMOTE ZeRO SL"}));
+  expectNotePlaysAndMarks();
+  ASSERT_TRUE(session->interrupt(5));
+  EXPECT_EQ(session->program().exitStatus(), 0);
+  const std::string out = session->program().standardOutput();
+  EXPECT_NE(out.find("Connecting the control input to #1: ReMOTE ZeRO SL 24:1\n"),
+            std::string::npos);
+}
+
+TEST_F(Options, ListPortsShowsTheControllersPortsAndAudioInputs) {
+  startServer(44100);
+  ASSERT_TRUE(runToEnd({"--list-ports", "--midi-api", "jack", "--audio-api", "jack"}));
+  EXPECT_EQ(session->program().exitStatus(), 0);
+  const std::string out = session->program().standardOutput();
+  const size_t inputs = out.find("MIDI inputs (Jack):\n");
+  const size_t outputs = out.find("MIDI outputs (Jack):\n");
+  const size_t audio = out.find("Audio output devices (Jack):\n");
+  ASSERT_NE(inputs, std::string::npos) << out;
+  ASSERT_NE(outputs, std::string::npos) << out;
+  ASSERT_NE(audio, std::string::npos) << out;
+  const std::string inputList = out.substr(inputs, outputs - inputs);
+  const std::string outputList = out.substr(outputs, audio - outputs);
+  EXPECT_NE(inputList.find(": ReMOTE ZeRO SL 20:0\n"), std::string::npos) << out;
+  EXPECT_NE(inputList.find(": ReMOTE ZeRO SL 20:1\n"), std::string::npos) << out;
+  EXPECT_NE(outputList.find(": ReMOTE ZeRO SL 20:display\n"), std::string::npos) << out;
+  EXPECT_NE(out.find(": ReMOTE ZeRO SL 20, 2 channels, 44100 Hz\n", audio), std::string::npos)
+      << out;
+}
+
+TEST_F(Options, ASelectorThatNamesNoPortListsTheCandidatesAndEndsWithStatus1) {
+  startServer(44100);
+  ASSERT_TRUE(runToEnd({"--midi-api", "jack", "--controller", "Keystation"}));
+  EXPECT_EQ(session->program().exitStatus(), 1);
+  const std::string err = session->program().standardError();
+  EXPECT_NE(err.find("tambrel: no MIDI input matches \"Keystation:1\""), std::string::npos);
+  EXPECT_NE(err.find(": ReMOTE ZeRO SL 20:1\n"), std::string::npos);
+  EXPECT_TRUE(session->controller().displayMessages().empty());
+}
+
+TEST_F(Options, AServerAtAnotherRateIsNamedInOneLineUnlessTheRateIsGiven) {
+  startServer(48000);
+  ASSERT_TRUE(
+      runToEnd({"--midi-api", "jack", "--audio-api", "jack", "--controller", "ReMOTE ZeRO SL"}));
+  EXPECT_EQ(session->program().exitStatus(), 1);
+  EXPECT_EQ(session->program().standardError(),
+            "tambrel: the JACK server runs at 48000 Hz, not 44100 Hz; start tambrel with "
+            "--sample-rate 48000\n");
+  EXPECT_EQ(session->program().standardOutput(), "");
+  EXPECT_TRUE(session->controller().displayMessages().empty()) << "a port was opened";
+
+  session = std::make_unique<TambrelSession>(20);
+  ASSERT_TRUE(session->startProgram(server->name(), kProgram,
+                                    {"--midi-api", "jack", "--audio-api", "jack", "--controller",
+                                     "ReMOTE ZeRO SL", "--sample-rate", "48000"}));
+  EXPECT_EQ(session->controller().sampleRate(), 48000u);
+  expectNotePlaysAndMarks();
+  ASSERT_TRUE(session->interrupt(5));
+  EXPECT_EQ(session->program().exitStatus(), 0);
+}
+
+} // namespace
