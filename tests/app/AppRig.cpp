@@ -54,8 +54,7 @@ void AppRig::queue(Port port, Bytes bytes) {
 void AppRig::apply(Port port, Bytes bytes) {
   queue(port, bytes);
   ASSERT_EQ(data.messageQueue.size(), 1u);
-  data.pendingMessage = data.messageQueue.front();
-  data.messageQueue.pop_front();
+  ASSERT_TRUE(data.messageQueue.pop(data.pendingMessage));
   data.messagePending = true;
   processMessage(&data);
   EXPECT_FALSE(data.messagePending);
