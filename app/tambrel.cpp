@@ -11,6 +11,8 @@
 #include "ConsoleLines.h"
 #include "DisplayOutbox.h"
 #include "FileWorker.h"
+#include "LcdMirror.h"
+#include "LcdTerminal.h"
 #include "MidiPortOpener.h"
 #include "NoteRouting.h"
 #include "NovationDisplay.h"
@@ -161,6 +163,10 @@ int runTambrel(const Settings& settings) {
   TickData data;
   AudioOutput audio(settings);
   if (!audio.prepare(std::cerr)) return 1;
+  // The LCD on the terminal (--lcd-view), drawn from the messages the display sends.
+  LcdMirror mirror;
+  LcdTerminal view(mirror, stdout);
+  if (settings.lcdView) view.start();
   // The slow effects of the audio thread's work leave it through these, in order.
   stk::ConsoleLines console;
   stk::DisplayOutbox outbox;
@@ -188,7 +194,10 @@ int runTambrel(const Settings& settings) {
 
   data.displayPortOut = ports.failed() ? nullptr : ports.openLcdOut();
   if (data.displayPortOut) {
-    outbox.start(data.displayPortOut);
+    stk::DisplayOutbox::Listener mirrored;
+    if (settings.lcdView)
+      mirrored = [&mirror](const unsigned char* bytes, size_t size) { mirror.accept(bytes, size); };
+    outbox.start(data.displayPortOut, mirrored);
     data.display = new stk::NovationDisplay(data.displayPortOut, &outbox);
     data.logic =
         new stk::NovationLogic(data.display, data.kit, &data.midiChannel, settings.soundsetDir);
@@ -233,6 +242,7 @@ int runTambrel(const Settings& settings) {
   files.stop();
   console.stop();
   outbox.stop();
+  view.stop();
 
   std::cout << "\nCleaning up...\n";
   delete data.logic;
