@@ -7,9 +7,17 @@
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <unistd.h>
+
+#include "LcdMirror.h"
 
 namespace {
 
@@ -51,6 +59,99 @@ protected:
   std::unique_ptr<JackServer> server;
   std::unique_ptr<TambrelSession> session;
 };
+
+// A tmux server on a socket of its own, whose one session is a terminal of 100 x 30 characters.
+class Tmux {
+public:
+  Tmux() : socket_("tambrel-test-" + std::to_string(getpid())) {}
+  ~Tmux() { run("kill-server"); }
+  // The arguments that start `command` in the session (the server takes the caller's
+  // environment and working directory).
+  std::vector<std::string> newSession(const std::string& command) const {
+    return {"-L",  socket_, "-f",  "/dev/null", "new-session", "-d",   "-s",
+            "lcd", "-x",    "100", "-y",        "30",          command};
+  }
+  // What the terminal shows, one string per line; empty once the session has ended.
+  std::vector<std::string> screen() const {
+    std::vector<std::string> lines;
+    FILE* pane = popen(("tmux -L " + socket_ + " capture-pane -p -t lcd 2>/dev/null").c_str(), "r");
+    if (!pane) return lines;
+    char line[512];
+    while (std::fgets(line, sizeof line, pane)) {
+      std::string text = line;
+      if (!text.empty() && text.back() == '\n') text.pop_back();
+      lines.push_back(text);
+    }
+    pclose(pane);
+    return lines;
+  }
+  void run(const std::string& command) const {
+    const std::string line = "tmux -L " + socket_ + " " + command + " >/dev/null 2>&1";
+    if (std::system(line.c_str()) != 0) return; // nothing to do when the server has gone
+  }
+
+private:
+  std::string socket_;
+};
+
+TEST_F(Options, LcdViewShowsTheFourRowsOnATerminal) {
+  startServer(44100, "ReMOTE ZeRO SL 24");
+  Tmux tmux;
+  const std::string command =
+      kProgram + " --midi-api jack --controller 'ReMOTE ZeRO SL' --lcd-view";
+  ASSERT_TRUE(session->startProgram(server->name(), "/usr/bin/tmux", tmux.newSession(command)));
+
+  const std::uint64_t from = session->now();
+  session->note({0x99, 0x24, 0x64});
+  session->control(84, 127); // Rand held: its label on row 2
+  ASSERT_TRUE(session->waitForLcd(4, 0, "*", from, 5));
+  ASSERT_TRUE(session->waitForLcd(2, 0, "Rand ", from, 5));
+
+  // The terminal shows, framed at its top, what the controller's LCDs were sent.
+  LcdMirror sent;
+  for (const auto& event : session->controller().displayMessages())
+    if (event.frame >= session->startFrame()) sent.accept(event.bytes.data(), event.bytes.size());
+  const LcdMirror::Rows rows = sent.rows();
+  const std::vector<std::string> expected = {"|" + rows[0] + "|", "|" + rows[1] + "|",
+                                             "|" + rows[2] + "|", "|" + rows[3] + "|"};
+  std::vector<std::string> screen;
+  for (int tries = 0; tries < 100; tries++) { // redrawn within 1/30 s; tmux takes its time too
+    screen = tmux.screen();
+    if (screen.size() > 6 && screen[1] == expected[0] && screen[2] == expected[1] &&
+        screen[4] == expected[2] && screen[5] == expected[3])
+      break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_GT(screen.size(), 6u);
+  EXPECT_EQ(screen[1], expected[0]);
+  EXPECT_EQ(screen[2], expected[1]);
+  EXPECT_EQ(screen[4], expected[2]);
+  EXPECT_EQ(screen[5], expected[3]);
+  EXPECT_EQ(screen[0], "+" + std::string(72, '-') + "+");
+  // Independently of the mirror: the slots' labels, the mode and the drum's mark.
+  EXPECT_EQ(screen[1].substr(0, 10), "|0B+-     ");
+  EXPECT_EQ(screen[2].substr(0, 6), "|Rand ");
+  EXPECT_EQ(screen[5].substr(0, 3), "|* ");
+  // The per-event lines scroll below the picture: the Rand press is one of them.
+  bool eventLine = false;
+  for (size_t i = 7; i < screen.size(); i++)
+    eventLine = eventLine || screen[i] == "84 127";
+  EXPECT_TRUE(eventLine);
+
+  tmux.run("send-keys -t lcd C-c");
+  for (int tries = 0; tries < 100 && !tmux.screen().empty(); tries++)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(tmux.screen().empty()) << "the program did not end on Ctrl-C";
+}
+
+TEST_F(Options, LcdViewIsRefusedWithoutATerminal) {
+  startServer(44100);
+  ASSERT_TRUE(runToEnd({"--midi-api", "jack", "--controller", "ReMOTE ZeRO SL", "--lcd-view"}));
+  EXPECT_EQ(session->program().exitStatus(), 2);
+  EXPECT_EQ(session->program().standardError(),
+            "tambrel: --lcd-view needs a terminal on standard output\n");
+  EXPECT_TRUE(session->controller().displayMessages().empty()) << "a port was opened";
+}
 
 TEST_F(Options, OwnPortsPlayFromAKeyboardConnectedToThem) {
   startServer(44100);
