@@ -41,7 +41,7 @@ int CommandLine::parse(int argc, const char* const* argv, Settings& settings, st
                        std::ostream& err) {
   CLI::App app(kDescription, "tambrel");
   app.set_version_flag("--version", std::string("tambrel ") + TAMBREL_VERSION);
-  app.get_formatter()->column_width(36);
+  app.get_formatter()->column_width(42);
 
   std::string controller, midiApi = "auto", audioApi = "auto";
   auto* list = app.add_flag("-l,--list-ports", settings.listPorts,
