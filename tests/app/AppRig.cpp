@@ -30,13 +30,17 @@ AppRig::AppRig() {
 
   data.kit = kit.get();
   data.midiChannel = 9;
-  display.reset(new stk::NovationDisplay(&midiOut));
+  display.reset(new stk::NovationDisplay(&midiOut, &outbox));
   testing::internal::CaptureStdout(); // the logic's construction lines
   logic.reset(new stk::NovationLogic(display.get(), kit.get(), &data.midiChannel));
   testing::internal::GetCapturedStdout();
+  logic->console = &console;
+  logic->files = &files;
+  data.files = &files;
   data.display = display.get();
   data.logic = logic.get();
   data.outputEnabled = true;
+  sent();
   midiOut.clear();
 }
 
@@ -60,9 +64,18 @@ void AppRig::apply(Port port, Bytes bytes) {
   EXPECT_FALSE(data.messagePending);
 }
 
+const std::vector<Bytes>& AppRig::sent() {
+  outbox.drainTo(&midiOut);
+  return midiOut.messages();
+}
+
+void AppRig::printConsole() {
+  console.drainTo(stdout);
+}
+
 std::vector<std::string> AppRig::texts(int onlyRow) {
   std::vector<std::string> found;
-  for (const RecordingMidiOut::Message& m : midiOut.messages()) {
+  for (const RecordingMidiOut::Message& m : sent()) {
     // F0 00 20 29 03 03 20 02 01 00 02 01, column, row, 04, text, F7
     if (m.size() < 16 || m[6] != 0x20) continue;
     if (onlyRow != 0 && m[13] != onlyRow) continue;

@@ -191,4 +191,33 @@ TEST_F(NovationLogicTest, LoadRefreshKeepsTheSoundsetNumberSoSavesGoWhereTheySho
   EXPECT_FALSE(std::filesystem::exists("soundset  8.dat"));
 }
 
+TEST_F(NovationLogicTest, ALoadKeepsWhatItLoadedWhateverControlsAreHeldOrWereMoved) {
+  rig.cc(32, 1), rig.cc(8, 100), rig.cc(32, 0); // pot 1 moved with its assign button held
+  rig.cc(84, 1);                                // Rand held
+  rig.cc(88, 1);                                // drum step held
+  rig.cc(40, 1);                                // drum button held (with Rand: all of drum 0)
+
+  // Then a soundset whose pot slot 1 (slot 8) is drum 1, parameter 3 is loaded.
+  stk::Soundset soundset;
+  for (int slot = 0; slot < 16; ++slot)
+    soundset.slots[slot] = stk::ControlAssignment{(slot + 1) % 5, (slot * 3) % 21};
+  for (int i = 0; i < 105; ++i)
+    soundset.drums[i / 21].params[i % 21] = (i % 97) / 128.0;
+  std::vector<unsigned char> file(stk::SoundsetFormat::kSoundsetBytes);
+  stk::SoundsetFormat::encode(soundset, file.data());
+  writeBytes("soundset  1.dat", file);
+  rig.cc(75, 1);
+
+  for (int slot = 0; slot < 16; ++slot)
+    EXPECT_EQ(
+        std::make_pair(logic.controlAssignment[slot].drum, logic.controlAssignment[slot].param),
+        std::make_pair(soundset.slots[slot].drum, soundset.slots[slot].param))
+        << "slot " << slot;
+  for (int i = 0; i < 105; ++i)
+    EXPECT_EQ(rig.kit.getParam(i / 21, i % 21), soundset.drums[i / 21].params[i % 21]) << i;
+  EXPECT_EQ(readBytes("soundset  1.dat"), file) << "the refresh wrote nothing";
+  EXPECT_TRUE(logic.buttonState[84] && logic.buttonState[40]) << "held controls stay held";
+  EXPECT_EQ(*logic.channel, 9);
+}
+
 } // namespace
