@@ -20,6 +20,7 @@ template <class Port> bool listMidi(const char* heading, RtMidi::Api api, std::o
     return true;
   } catch (RtMidiError& error) {
     error.printMessage();
+    out << heading << ": none, the MIDI back end could not be opened\n";
     return false;
   }
 }
@@ -43,6 +44,7 @@ bool listAudio(RtAudio::Api api, std::ostream& out) {
     return true;
   } catch (RtAudioError& error) {
     error.printMessage();
+    out << "Audio output devices: none, the audio back end could not be opened\n";
     return false;
   }
 }

@@ -217,6 +217,19 @@ TEST_F(Options, ASelectorThatNamesNoPortListsTheCandidatesAndEndsWithStatus1) {
   EXPECT_TRUE(session->controller().displayMessages().empty());
 }
 
+TEST_F(Options, AnAudioDeviceNotFoundListsTheDevicesAndEndsWithStatus1) {
+  startServer(44100);
+  ASSERT_TRUE(runToEnd({"--midi-api", "jack", "--audio-api", "jack", "--controller",
+                        "ReMOTE ZeRO SL", "--device", "usb"}));
+  EXPECT_EQ(session->program().exitStatus(), 1);
+  const std::string err = session->program().standardError();
+  EXPECT_EQ(
+      err.rfind("tambrel: no audio output device matches \"usb\"; the Jack devices are:\n", 0), 0u)
+      << err;
+  EXPECT_NE(err.find("  #0: system\n"), std::string::npos);
+  EXPECT_TRUE(session->controller().displayMessages().empty()) << "a port was opened";
+}
+
 TEST_F(Options, AServerAtAnotherRateIsNamedInOneLineUnlessTheRateIsGiven) {
   startServer(48000);
   ASSERT_TRUE(
