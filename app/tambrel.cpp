@@ -216,7 +216,9 @@ int runTambrel(const Settings& settings) {
     data.outputEnabled = true;
     bool running = false;
     try {
-      audio.open(settings.audioCallback ? settings.audioCallback : tick, &data, data.channelCount);
+      RtAudioCallback callback = tick;
+      if (settings.audioCallback) callback = settings.audioCallback;
+      audio.open(callback, &data, data.channelCount);
       std::signal(SIGINT, finish);
       audio.dac().startStream();
       running = true;
