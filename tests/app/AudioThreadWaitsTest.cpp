@@ -15,6 +15,20 @@
 
 namespace {
 
+// Sanitizers slow every instruction several times: under them the times are printed, not held
+// against the period. What waits on what is checked all the same.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kTimed = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool kTimed = false;
+#else
+constexpr bool kTimed = true;
+#endif
+#else
+constexpr bool kTimed = true;
+#endif
+
 double secondsOn(clockid_t clock) {
   timespec now;
   clock_gettime(clock, &now);
@@ -66,7 +80,10 @@ TEST_F(AudioThread, SixteenHundredNoteOnsInOneCallbackLeaveTheDisplayToItsSender
   const double cpuStart = secondsOn(CLOCK_THREAD_CPUTIME_ID);
   callback();
   const double cpu = secondsOn(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
-  EXPECT_LT(cpu, 64 / 44100.0) << "CPU time of the callback against its period";
+  std::printf("1600 note-ons in one callback: %.0f us of CPU\n", cpu * 1e6);
+  if (kTimed) {
+    EXPECT_LT(cpu, 64 / 44100.0) << "CPU time of the callback against its period";
+  }
   EXPECT_TRUE(rig.data.messageQueue.empty());
   EXPECT_TRUE(rig.midiOut.messages().empty()) << "nothing reached the MIDI library meanwhile";
   EXPECT_EQ(rig.texts(4), std::vector<std::string>(1600, "4,0:*")) << "all 1600 marks, in order";
@@ -84,7 +101,10 @@ TEST_F(AudioThread, ConsoleOnAStalledPipeDropsLinesCountsThemAndReportsOnceItDra
       control(16, (sent + i) % 128); // a slider: a console line and no edit
     slowest = std::max(slowest, callback());
   }
-  EXPECT_LT(slowest, 0.010) << "every callback returns within 10 ms";
+  std::printf("slowest callback while the console pipe stalled: %.0f us\n", slowest * 1e6);
+  if (kTimed) {
+    EXPECT_LT(slowest, 0.010) << "every callback returns within 10 ms";
+  }
   EXPECT_GT(rig.console.dropped(), 0u);
 
   std::string printed;
@@ -133,7 +153,10 @@ TEST_F(AudioThread, SavesOnAStalledDiskDoNotHoldItUpAndTheNewestContentLands) {
     slowest = std::max(slowest, callback());
   }
   callbackUntilApplied();
-  EXPECT_LT(slowest, 0.010) << "no callback waited for the disk";
+  std::printf("slowest callback while the disk stalled: %.0f us\n", slowest * 1e6);
+  if (kTimed) {
+    EXPECT_LT(slowest, 0.010) << "no callback waited for the disk";
+  }
   EXPECT_EQ(rig.files.savesPosted(), 200u);
   const std::vector<unsigned char> newest = savedSoundset();
   EXPECT_TRUE(fileBytes("soundset  1.dat").empty()) << "the disk is still stalled";
