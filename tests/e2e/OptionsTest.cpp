@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "LcdMirror.h"
@@ -185,6 +186,23 @@ TEST_F(Options, ControllerIsFoundByNameUnderAnotherClientNumber) {
   const std::string out = session->program().standardOutput();
   EXPECT_NE(out.find("Connecting the control input to #1: ReMOTE ZeRO SL 24:1\n"),
             std::string::npos);
+}
+
+TEST_F(Options, SoundsetsAreSavedInTheGivenDirectory) {
+  startServer(44100);
+  const std::string sets = session->program().sidePath("sets");
+  ASSERT_EQ(mkdir(sets.c_str(), 0755), 0);
+  ASSERT_TRUE(session->startProgram(
+      server->name(), kProgram,
+      {"--midi-api", "jack", "--controller", "ReMOTE ZeRO SL", "--soundset-dir", sets}));
+  session->control(76, 1); // Save pressed
+  session->control(76, 0);
+  const std::string saved = sets + "/soundset  1.dat";
+  for (int tries = 0; tries < 100 && readFile(saved).size() != 968; tries++)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(readFile(saved).size(), 968u);
+  EXPECT_TRUE(session->readWorkFile("soundset  1.dat").empty()) << "saved in the working directory";
+  ASSERT_TRUE(session->interrupt(5));
 }
 
 TEST_F(Options, ListPortsShowsTheControllersPortsAndAudioInputs) {
