@@ -145,15 +145,6 @@ TEST_F(Options, LcdViewShowsTheFourRowsOnATerminal) {
   EXPECT_TRUE(tmux.screen().empty()) << "the program did not end on Ctrl-C";
 }
 
-TEST_F(Options, LcdViewIsRefusedWithoutATerminal) {
-  startServer(44100);
-  ASSERT_TRUE(runToEnd({"--midi-api", "jack", "--controller", "ReMOTE ZeRO SL", "--lcd-view"}));
-  EXPECT_EQ(session->program().exitStatus(), 2);
-  EXPECT_EQ(session->program().standardError(),
-            "tambrel: --lcd-view needs a terminal on standard output\n");
-  EXPECT_TRUE(session->controller().displayMessages().empty()) << "a port was opened";
-}
-
 TEST_F(Options, OwnPortsPlayFromAKeyboardConnectedToThem) {
   startServer(44100);
   // Controls and display by selector; the notes port is connected afterwards, by the player.
