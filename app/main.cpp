@@ -1,6 +1,18 @@
 // tambrel: a real-time drum synthesizer played and edited from a Novation ReMOTE ZeRO SL.
+#include "CommandLine.h"
+#include "PortListing.h"
 #include "tambrel.h"
 
-int main() {
-  return runTambrel(ControllerPorts());
+#include <unistd.h>
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+  Settings settings;
+  int status = CommandLine::parse(argc, argv, settings, std::cout, std::cerr);
+  if (status != CommandLine::kRun) return status;
+  if (settings.listPorts) return PortListing::print(settings, std::cout);
+  status = CommandLine::checkPlace(settings, isatty(STDOUT_FILENO) != 0, std::cerr);
+  if (status != CommandLine::kRun) return status;
+  return runTambrel(settings);
 }

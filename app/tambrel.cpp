@@ -7,15 +7,18 @@
 #include <cstdio>
 #include <iostream>
 
+#include "AudioOutput.h"
 #include "ConsoleLines.h"
 #include "DisplayOutbox.h"
 #include "FileWorker.h"
+#include "LcdMirror.h"
+#include "LcdTerminal.h"
+#include "MidiPortOpener.h"
 #include "NoteRouting.h"
 #include "NovationDisplay.h"
 #include "NovationLogic.h"
 #include "RunReporter.h"
 #include "ZorvDrumKit.h"
-#include "utilities.h"
 
 std::atomic<bool> done{false};
 
@@ -156,39 +159,48 @@ void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* bytes, v
   enqueue(static_cast<TickData*>(userData), midiCallback(deltaTime, bytes, userData));
 }
 
-int runTambrel(const ControllerPorts& ports) {
+int runTambrel(const Settings& settings) {
   TickData data;
-  RtAudio dac;
+  AudioOutput audio(settings);
+  if (!audio.prepare(std::cerr)) return 1;
+  // The LCD on the terminal (--lcd-view), drawn from the messages the display sends.
+  LcdMirror mirror;
+  LcdTerminal view(mirror, stdout);
+  if (settings.lcdView) view.start();
   // The slow effects of the audio thread's work leave it through these, in order.
   stk::ConsoleLines console;
   stk::DisplayOutbox outbox;
-  stk::FileWorker files(ports.soundsetDirectory);
+  stk::FileWorker files(settings.soundsetDir);
 
-  stk::Stk::setSampleRate(44100.0);
+  stk::Stk::setSampleRate(settings.sampleRate);
   stk::Stk::setRawwavePath("../../rawwaves/");
   stk::Stk::showWarnings(true);
 
   data.kit = new stk::ZorvDrumKit();
   data.midiChannel = 9;
 
-  data.controlPortIn = stk::midiInputPortNamed(ports.control, ports.api);
+  MidiPortOpener ports(settings, std::cout, std::cerr);
+  data.controlPortIn = ports.openControlIn();
   if (data.controlPortIn)
     data.controlPortIn->setCallback(&ctlPortMidiCallback, &data);
   else
     done = true;
 
-  data.notePortIn = stk::midiInputPortNamed(ports.note, ports.api);
+  data.notePortIn = ports.openNotesIn();
   if (data.notePortIn)
     data.notePortIn->setCallback(&notePortMidiCallback, &data);
   else
     done = true;
 
-  data.displayPortOut = stk::midiOutputPortNamed(ports.display, ports.api);
+  data.displayPortOut = ports.failed() ? nullptr : ports.openLcdOut();
   if (data.displayPortOut) {
-    outbox.start(data.displayPortOut);
+    stk::DisplayOutbox::Listener mirrored;
+    if (settings.lcdView)
+      mirrored = [&mirror](const unsigned char* bytes, size_t size) { mirror.accept(bytes, size); };
+    outbox.start(data.displayPortOut, mirrored);
     data.display = new stk::NovationDisplay(data.displayPortOut, &outbox);
     data.logic =
-        new stk::NovationLogic(data.display, data.kit, &data.midiChannel, ports.soundsetDirectory);
+        new stk::NovationLogic(data.display, data.kit, &data.midiChannel, settings.soundsetDir);
     std::fflush(stdout);
     data.logic->console = &console;
     data.logic->files = &files;
@@ -198,24 +210,17 @@ int runTambrel(const ControllerPorts& ports) {
   } else {
     done = true;
   }
+  if (ports.fixedPortMissing()) std::cerr << MidiPortOpener::hint() << "\n";
 
   if (data.controlPortIn && data.notePortIn && data.displayPortOut && !done) {
     data.outputEnabled = true;
-    RtAudio::StreamParameters output;
-    output.deviceId = dac.getDefaultOutputDevice();
-    output.nChannels = data.channelCount;
-    output.firstChannel = 0;
-    unsigned int bufferFrames = 40; // the library may choose another period
-    RtAudio::StreamOptions options;
-    options.flags = RTAUDIO_SCHEDULE_REALTIME; // where the system permits it
-    options.streamName = "tambrel";
     bool running = false;
     try {
-      dac.openStream(&output, nullptr, RTAUDIO_FLOAT64,
-                     static_cast<unsigned int>(stk::Stk::sampleRate()), &bufferFrames,
-                     ports.audioCallback, &data, &options);
+      RtAudioCallback callback = tick;
+      if (settings.audioCallback) callback = settings.audioCallback;
+      audio.open(callback, &data, data.channelCount);
       std::signal(SIGINT, finish);
-      dac.startStream();
+      audio.dac().startStream();
       running = true;
     } catch (RtAudioError& error) {
       error.printMessage();
@@ -228,7 +233,7 @@ int runTambrel(const ControllerPorts& ports) {
         reporter.report();
       }
       try {
-        dac.closeStream();
+        audio.dac().closeStream();
       } catch (RtAudioError& error) {
         error.printMessage();
       }
@@ -239,6 +244,7 @@ int runTambrel(const ControllerPorts& ports) {
   files.stop();
   console.stop();
   outbox.stop();
+  view.stop();
 
   std::cout << "\nCleaning up...\n";
   delete data.logic;
@@ -248,5 +254,5 @@ int runTambrel(const ControllerPorts& ports) {
   delete data.controlPortIn;
   delete data.kit;
   std::cout << "\nGoodbye!\n\n";
-  return 0;
+  return ports.failed() ? 1 : 0;
 }

@@ -12,6 +12,7 @@
 #include "MpscRing.h"
 #include "RtAudio.h"
 #include "RtMidi.h"
+#include "Settings.h"
 #include "Skini.h"
 
 namespace stk {
@@ -69,19 +70,10 @@ struct TickData {
 int tick(void* outputBuffer, void* inputBuffer, unsigned int nFrames, double streamTime,
          unsigned int status, void* userData) TAMBREL_NONBLOCKING;
 
-// The MIDI ports the program opens, the MIDI back end it opens them with, and the audio callback
-// the stream runs (tests may wrap `tick`).
-struct ControllerPorts {
-  std::string control = "ReMOTE ZeRO SL 20:1";
-  std::string note = "ReMOTE ZeRO SL 20:0";
-  std::string display = "ReMOTE ZeRO SL 20:0";
-  RtMidi::Api api = RtMidi::UNSPECIFIED;
-  RtAudioCallback audioCallback = tick;
-  std::string soundsetDirectory; // "" is the working directory
-};
-
-// Start-up, run until SIGINT, clean-up. Always returns 0.
-int runTambrel(const ControllerPorts& ports);
+// Start-up as the settings say, run until SIGINT, clean-up. Returns the exit status: 0, or 1 when
+// the audio device does not fit the settings or a port chosen by selector or an own port could
+// not be opened (a missing port of the fixed names still ends with 0).
+int runTambrel(const Settings& settings);
 
 // Applies pendingMessage to the kit, the display or the logic; clears messagePending.
 void processMessage(TickData* data) TAMBREL_NONBLOCKING;

@@ -76,6 +76,13 @@ TEST(Program, WithoutAMidiSystemReportsEachLookupAndSaysGoodbye) {
       << err;
   EXPECT_GE(occurrences(err, "MidiOutAlsa::initialize: error creating ALSA sequencer client"), 1)
       << err;
+  // After the libraries' messages, one line says how else the controller can be found.
+  const std::string hint = "tambrel: no controller under its fixed port names; --list-ports "
+                           "shows the ports, --controller NAME finds it by name, --virtual "
+                           "gives tambrel its own ports\n";
+  ASSERT_GE(err.size(), hint.size());
+  EXPECT_EQ(err.substr(err.size() - hint.size()), hint);
+  EXPECT_EQ(occurrences(err, "--list-ports"), 1);
 }
 
 } // namespace

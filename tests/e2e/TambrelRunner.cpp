@@ -29,13 +29,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s CONTROL_PORT NOTE_PORT DISPLAY_PORT [TIMING_FILE]\n", argv[0]);
     return 2;
   }
-  ControllerPorts ports;
-  ports.control = argv[1];
-  ports.note = argv[2];
-  ports.display = argv[3];
-  ports.api = RtMidi::UNIX_JACK;
-  if (argc > 4) ports.audioCallback = CallbackTimer::timedTick;
-  const int status = runTambrel(ports);
+  Settings settings;
+  settings.controlIn = argv[1];
+  settings.notesIn = argv[2];
+  settings.lcdOut = argv[3];
+  settings.midiApi = RtMidi::UNIX_JACK;
+  if (argc > 4) settings.audioCallback = CallbackTimer::timedTick;
+  const int status = runTambrel(settings);
   if (argc > 4) CallbackTimer::instance().write(argv[4]);
   return status;
 }

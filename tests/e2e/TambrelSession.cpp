@@ -47,8 +47,9 @@ bool isKnownDisplayMessage(const std::vector<unsigned char>& bytes) {
   return false;
 }
 
-TambrelSession::TambrelSession(double recordSeconds, int eventsPerCycle)
-    : controller_(recordSeconds, eventsPerCycle) {}
+TambrelSession::TambrelSession(double recordSeconds, int eventsPerCycle,
+                               const std::string& controllerName)
+    : controller_(recordSeconds, eventsPerCycle, controllerName) {}
 
 TambrelSession::~TambrelSession() {
   // The program goes first, so that no client is dying when the server stops.
@@ -69,15 +70,20 @@ std::vector<unsigned char> TambrelSession::readWorkFile(const std::string& name)
 
 bool TambrelSession::start(const std::string& serverName,
                            const std::vector<std::string>& runnerArgs) {
-  if (!controller_.open(serverName)) return false;
-  const std::string client = VirtualController::kClientName;
+  const std::string client = controller_.clientName();
   std::vector<std::string> args = {client + ":1", client + ":0",
                                    client + ":" + VirtualController::kDisplayPort};
   args.insert(args.end(), runnerArgs.begin(), runnerArgs.end());
+  return startProgram(serverName, runnerPath(), args);
+}
+
+bool TambrelSession::startProgram(const std::string& serverName, const std::string& executable,
+                                  const std::vector<std::string>& args) {
+  if (!controller_.open(serverName)) return false;
   for (int attempt = 0; attempt < 3; ++attempt) {
     const std::uint64_t startFrame = controller_.framesProcessed();
     const std::uint64_t xrunsBefore = controller_.xruns();
-    if (!program_.start(runnerPath(), args, serverName)) return false;
+    if (!program_.start(executable, args, serverName)) return false;
     if (!controller_.connectProgramAudio(20)) {
       std::fprintf(stderr, "program output so far:\n%s\n%s\n", program_.standardOutput().c_str(),
                    program_.standardError().c_str());

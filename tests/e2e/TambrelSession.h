@@ -25,7 +25,8 @@ bool isKnownDisplayMessage(const std::vector<unsigned char>& bytes);
 
 class TambrelSession {
 public:
-  TambrelSession(double recordSeconds, int eventsPerCycle = 64);
+  TambrelSession(double recordSeconds, int eventsPerCycle = 64,
+                 const std::string& controllerName = VirtualController::kClientName);
   ~TambrelSession();
 
   // Files the program finds in its working directory at start.
@@ -36,6 +37,9 @@ public:
   // the display refresh of start-up to end. When the refresh is lost under xruns the program
   // is started again (up to three attempts). Prints what went wrong on failure.
   bool start(const std::string& serverName, const std::vector<std::string>& runnerArgs = {});
+  // The same with any executable and its whole argument list (the program with its options).
+  bool startProgram(const std::string& serverName, const std::string& executable,
+                    const std::vector<std::string>& args);
   // Waits for the last LCD text of the display refresh that start-up runs.
   bool waitForStartUpRefresh(std::uint64_t sinceFrame, double timeoutSeconds);
   // Times the program had to be started again because its start-up display was lost.

@@ -8,11 +8,14 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include <time.h>
 
-VirtualController::VirtualController(double recordSeconds, int eventsPerCycle)
-    : eventsPerCycle_(eventsPerCycle), capacityFrames_(0), recordSeconds_(recordSeconds) {
+VirtualController::VirtualController(double recordSeconds, int eventsPerCycle,
+                                     std::string clientName)
+    : clientName_(std::move(clientName)), eventsPerCycle_(eventsPerCycle), capacityFrames_(0),
+      recordSeconds_(recordSeconds) {
   // Room for every message the longest run sends and receives; nothing grows in the callback.
   sent_.resize(40000);
   received_.resize(400000);
@@ -26,7 +29,8 @@ VirtualController::~VirtualController() {
 
 bool VirtualController::open(const std::string& serverName) {
   jack_status_t status;
-  client_ = jack_client_open(kClientName, jack_options_t(JackNoStartServer | JackServerName),
+  client_ = jack_client_open(clientName_.c_str(),
+                             jack_options_t(JackNoStartServer | JackServerName | JackUseExactName),
                              &status, serverName.c_str());
   if (!client_) {
     std::fprintf(stderr, "controller: cannot open JACK client (status 0x%x)\n", unsigned(status));
@@ -68,8 +72,8 @@ void VirtualController::close() {
 }
 
 bool VirtualController::connectProgramAudio(double timeoutSeconds) {
-  const std::string left = std::string(kClientName) + ":in_1";
-  const std::string right = std::string(kClientName) + ":in_2";
+  const std::string left = clientName_ + ":in_1";
+  const std::string right = clientName_ + ":in_2";
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
   while (std::chrono::steady_clock::now() < deadline) {
     const char** ports =
@@ -93,6 +97,21 @@ bool VirtualController::connectProgramAudio(double timeoutSeconds) {
   }
   std::fprintf(stderr, "controller: the program's audio outputs never appeared\n");
   return false;
+}
+
+std::vector<std::string> VirtualController::midiPorts(const std::string& pattern,
+                                                      unsigned long flags) const {
+  std::vector<std::string> names;
+  const char** ports = jack_get_ports(client_, pattern.c_str(), JACK_DEFAULT_MIDI_TYPE, flags);
+  for (int i = 0; ports && ports[i]; ++i)
+    names.push_back(ports[i]);
+  jack_free(ports);
+  return names;
+}
+
+bool VirtualController::connect(const std::string& source, const std::string& destination) {
+  const int result = jack_connect(client_, source.c_str(), destination.c_str());
+  return result == 0 || result == EEXIST;
 }
 
 bool VirtualController::send(Port port, std::vector<unsigned char> bytes) {

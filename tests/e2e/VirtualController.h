@@ -25,8 +25,10 @@ public:
   };
 
   // recordSeconds: how much audio is kept (later frames are counted, not stored);
-  // eventsPerCycle: the most messages written to one output port in one period.
-  VirtualController(double recordSeconds, int eventsPerCycle = 64);
+  // eventsPerCycle: the most messages written to one output port in one period; clientName:
+  // the JACK client's name, which holds the client number of an ALSA address.
+  VirtualController(double recordSeconds, int eventsPerCycle = 64,
+                    std::string clientName = kClientName);
   ~VirtualController();
 
   // Opens and activates the client on the named server; false (with a line on stderr) on failure.
@@ -36,6 +38,14 @@ public:
   // Connects the first two audio outputs of any other client (not "system") to the recorder,
   // retrying until timeoutSeconds: the program's audio client appears only at stream start.
   bool connectProgramAudio(double timeoutSeconds);
+
+  // The client's name as the server gave it.
+  const std::string& clientName() const { return clientName_; }
+  // Full names of the server's MIDI ports whose names match the regular expression and whose
+  // flags include `flags` (JackPortIsInput, JackPortIsOutput).
+  std::vector<std::string> midiPorts(const std::string& pattern, unsigned long flags) const;
+  // Connects two ports of any clients; true when connected.
+  bool connect(const std::string& source, const std::string& destination);
 
   // Queues a message for the next period; messages of one port go out in queue order.
   // Returns false when the queue is full.
@@ -80,6 +90,7 @@ private:
   };
   static Event toEvent(const Slot& slot);
 
+  std::string clientName_;
   jack_client_t* client_ = nullptr;
   jack_port_t* midiOut_[2] = {nullptr, nullptr};
   jack_port_t* displayIn_ = nullptr;

@@ -38,7 +38,8 @@ bool reap(pid_t pid, std::chrono::milliseconds timeout) {
 
 } // namespace
 
-JackServer::JackServer(int periodFrames) : periodFrames_(periodFrames) {
+JackServer::JackServer(int periodFrames, int sampleRate)
+    : periodFrames_(periodFrames), sampleRate_(sampleRate) {
   name_ = "tambrel-test-" + std::to_string(getpid()) + "-" + std::to_string(serverCount++);
 }
 
@@ -49,6 +50,7 @@ JackServer::~JackServer() {
 bool JackServer::start() {
   if (running()) return true;
   const std::string period = std::to_string(periodFrames_);
+  const std::string rate = std::to_string(sampleRate_);
   pid_ = fork();
   if (pid_ < 0) return false;
   if (pid_ == 0) {
@@ -62,8 +64,8 @@ bool JackServer::start() {
     }
     setpgid(0, 0); // a Ctrl-C meant for the test does not reach the server first
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-    execlp("jackd", "jackd", "--no-realtime", "-n", name_.c_str(), "-d", "dummy", "-r", "44100",
-           "-p", period.c_str(), static_cast<char*>(nullptr));
+    execlp("jackd", "jackd", "--no-realtime", "-n", name_.c_str(), "-d", "dummy", "-r",
+           rate.c_str(), "-p", period.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
 

@@ -9,8 +9,8 @@
 
 class JackServer {
 public:
-  // periodFrames: the dummy driver's period at 44100 Hz.
-  explicit JackServer(int periodFrames = 64);
+  // periodFrames: the dummy driver's period; sampleRate: its rate in Hz.
+  explicit JackServer(int periodFrames = 64, int sampleRate = 44100);
   ~JackServer();
   JackServer(const JackServer&) = delete;
   JackServer& operator=(const JackServer&) = delete;
@@ -33,6 +33,7 @@ private:
   void removeFiles() const;
 
   int periodFrames_;
+  int sampleRate_;
   std::string name_;
   pid_t pid_ = -1;
 };

@@ -1,0 +1,36 @@
+// The audio output: the back end and device the settings name, the check that the device runs
+// at the chosen rate, and the stream with its real-time options.
+#ifndef TAMBREL_AUDIOOUTPUT_H
+#define TAMBREL_AUDIOOUTPUT_H
+
+#include <iosfwd>
+
+#include "RtAudio.h"
+#include "Settings.h"
+
+class AudioOutput {
+public:
+  explicit AudioOutput(const Settings& settings);
+  AudioOutput(const AudioOutput&) = delete;
+  AudioOutput& operator=(const AudioOutput&) = delete;
+
+  // Finds the output device and checks that it runs at the sample rate. False after one line
+  // (and the candidates for a device name) on err: the run ends with status 1. With no device
+  // at all it says nothing: opening the stream reports that, as it always did.
+  bool prepare(std::ostream& err);
+
+  // Opens the stream: 64-bit float, interleaved channels, the asked buffer size, real-time
+  // scheduling where the back end offers it. An RtAudioError passes to the caller.
+  void open(RtAudioCallback callback, void* userData, unsigned int channels);
+
+  RtAudio& dac() { return dac_; }
+
+private:
+  bool findDevice(std::ostream& err);
+
+  const Settings& settings_;
+  RtAudio dac_;
+  unsigned int deviceId_ = 0;
+};
+
+#endif

@@ -1,0 +1,41 @@
+// Everything start-up needs to know: where the MIDI ports come from, the audio output, the
+// soundset directory and the terminal's LCD view. Defaults are the program's fixed configuration.
+#ifndef TAMBREL_SETTINGS_H
+#define TAMBREL_SETTINGS_H
+
+#include <string>
+
+#include "RtAudio.h"
+#include "RtMidi.h"
+
+// How the three MIDI ports are found.
+enum class PortSource {
+  FixedNames, // the controller's fixed port names, looked up as they always were
+  Selectors,  // each port chosen by a selector (--controller, --control-in, ...)
+  Virtual,    // the program's own ports; a selector given is connected to them as well
+};
+
+struct Settings {
+  PortSource portSource = PortSource::FixedNames;
+  // Fixed port names, or selectors; with Virtual, an empty selector connects nothing.
+  std::string controlIn = "ReMOTE ZeRO SL 20:1";
+  std::string notesIn = "ReMOTE ZeRO SL 20:0";
+  std::string lcdOut = "ReMOTE ZeRO SL 20:0";
+  bool lcdPort = true; // false: the display's messages go nowhere
+  RtMidi::Api midiApi = RtMidi::UNSPECIFIED;
+
+  RtAudio::Api audioApi = RtAudio::UNSPECIFIED;
+  std::string device;              // empty: the default output; else a number or a substring
+  unsigned int sampleRate = 44100; // Hz
+  bool sampleRateGiven = false;    // a rate the device does not run at is then no surprise
+  unsigned int bufferFrames = 40;  // asked for; the device may choose another period
+
+  std::string soundsetDir; // empty: the working directory
+  bool lcdView = false;    // mirror the LCD on the terminal
+  bool listPorts = false;  // list the ports and devices, then exit
+
+  // The audio callback the stream runs (tests may wrap `tick`); null means `tick`.
+  RtAudioCallback audioCallback = nullptr;
+};
+
+#endif
