@@ -25,8 +25,8 @@ KitRenderer::KitRenderer(stk::ZorvDrumKit& kit, const MidiSong& song, int noteCh
   frames_.reserve(song.messages.size());
   for (const TimedMessage& m : song.messages)
     frames_.push_back(song.frameAt(m.time, rate));
-  const uint64_t last = frames_.empty() ? 0 : frames_.back();
-  tailEnd_ = last + length.maxTail;
+  lastFrame_ = frames_.empty() ? 0 : frames_.back();
+  tailEnd_ = lastFrame_ + length.maxTail;
 }
 
 uint64_t KitRenderer::framesAtMost() const {
@@ -55,9 +55,10 @@ size_t KitRenderer::render(float* out, size_t capacity) {
     uint64_t stop = framesAtMost();
     if (next_ < frames_.size()) {
       stop = std::min(stop, frames_[next_]);
-    } else if (!length_.fixed) {
-      if (atRest()) stop = position_;
-      stop = std::min(stop, position_ + kTailBlock);
+    } else if (!length_.fixed) { // the tail, in whole blocks from the last message's frame
+      const uint64_t intoBlock = (position_ - lastFrame_) % kTailBlock;
+      if (intoBlock == 0 && atRest()) stop = position_;
+      stop = std::min(stop, position_ + kTailBlock - intoBlock);
     }
     if (stop <= position_) { // the fixed end, the end of the longest tail, or the kit at rest
       ended_ = true;

@@ -14,7 +14,8 @@ class ZorvDrumKit;
 
 class KitRenderer {
 public:
-  // The tail is rendered, and the kit's rest tested, in blocks of this many frames.
+  // The tail is rendered in blocks of this many frames from the last message's frame on; the
+  // render ends after the first block at whose end every voice rests.
   static constexpr uint64_t kTailBlock = 64;
 
   struct Length {
@@ -48,6 +49,7 @@ private:
   std::vector<uint64_t> frames_; // of each message
   size_t next_ = 0;              // the next message to apply
   uint64_t position_ = 0;        // frames rendered
+  uint64_t lastFrame_ = 0;       // of the last message
   uint64_t tailEnd_ = 0;         // the latest end without a fixed length
   bool ended_ = false;
 };
