@@ -47,7 +47,7 @@ Bytes readBytes(const std::string& path) {
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-Run render(const std::vector<std::string>& args, int interruptAfterMs) {
+Outcome render(const std::vector<std::string>& args, int interruptAfterMs) {
   Scratch streams;
   const std::string out = streams.path("out"), err = streams.path("err");
   const pid_t pid = fork();

@@ -11,7 +11,7 @@ namespace renderrig {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Run {
+struct Outcome {
   int status;      // exit status, or 128 + signal
   Bytes out;       // standard output
   std::string err; // standard error
@@ -33,7 +33,7 @@ private:
 };
 
 // tambrel-render with these arguments; `interruptAfterMs` >= 0 sends SIGINT that much later.
-Run render(const std::vector<std::string>& args, int interruptAfterMs = -1);
+Outcome render(const std::vector<std::string>& args, int interruptAfterMs = -1);
 Bytes readBytes(const std::string& path);
 
 struct Audio {
