@@ -49,7 +49,7 @@ public:
       tick += variableLength("delta time");
       if (tick > MidiFileReader::kMaxTicks) fail("runs past 2^32 ticks");
       track.endTick = tick;
-      uint8_t status = file_[at_];
+      uint8_t status = need(1, "event")[0];
       if (status >= 0x80) {
         ++at_;
       } else if (running == 0) {

@@ -25,6 +25,7 @@ struct Case {
 
 TEST(RenderFailure, EveryBadFileIsNamedAndLeavesNothingBehind) {
   const Bytes cutTrack = kHeader + Bytes{'M', 'T', 'r', 'k', 0, 0, 0, 3, 0x00, 0x99, 36};
+  const Bytes endsAfterDelta = kHeader + Bytes{'M', 'T', 'r', 'k', 0, 0, 0, 1, 0x00};
   const Bytes longTrack = kHeader + Bytes{'M', 'T', 'r', 'k', 0, 0, 0, 100} + Bytes(12, 0);
   const Case cases[] = {
       {"missing input",
@@ -70,6 +71,13 @@ TEST(RenderFailure, EveryBadFileIsNamedAndLeavesNothingBehind) {
        {},
        "",
        "track 0, byte 24: channel message runs past the end of the track"},
+      {"track ends after a delta",
+       endsAfterDelta,
+       "in.mid",
+       "out.wav",
+       {},
+       "",
+       "track 0, byte 23: event runs past the end of the track"},
       {"tracks missing",
        kHeader,
        "in.mid",
