@@ -97,15 +97,9 @@ std::vector<size_t> onsets(const std::vector<float>& mono, size_t gap) {
 
 std::vector<size_t> onsetsOf(const Scratch& scratch, const Bytes& midiFile,
                              std::vector<std::string> extraArgs) {
-  std::vector<std::string> args{scratch.write("in.mid", midiFile),
-                                "-o",
-                                scratch.path("on.wav"),
-                                "--seed",
-                                "1",
-                                "--format",
-                                "f32",
-                                "--mono",
-                                "-q"};
+  std::vector<std::string> args{scratch.write("in.mid", midiFile), "-o", scratch.path("on.wav")};
+  for (const char* a : {"--seed", "1", "--format", "f32", "--mono", "-q"})
+    args.push_back(a);
   args.insert(args.end(), extraArgs.begin(), extraArgs.end());
   if (render(args).status != 0) return {};
   return onsets(readAudio(scratch.path("on.wav")).samples);
@@ -140,20 +134,8 @@ Bytes track(const std::vector<Bytes>& events, bool endOfTrack) {
 }
 
 Bytes smf(int format, uint16_t division, const std::vector<Bytes>& tracks) {
-  Bytes file{'M',
-             'T',
-             'h',
-             'd',
-             0,
-             0,
-             0,
-             6,
-             0,
-             uint8_t(format),
-             0,
-             uint8_t(tracks.size()),
-             uint8_t(division >> 8),
-             uint8_t(division)};
+  Bytes file = Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, uint8_t(format), 0} +
+               Bytes{uint8_t(tracks.size()), uint8_t(division >> 8), uint8_t(division)};
   for (const Bytes& t : tracks)
     file = file + t;
   return file;
