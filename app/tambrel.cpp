@@ -4,11 +4,16 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 
+#include "ConsoleLines.h"
+#include "DisplayOutbox.h"
+#include "FileWorker.h"
 #include "NoteRouting.h"
 #include "NovationDisplay.h"
 #include "NovationLogic.h"
+#include "RunReporter.h"
 #include "ZorvDrumKit.h"
 #include "utilities.h"
 
@@ -18,15 +23,54 @@ namespace {
 
 // Frames between two looks at an empty queue, and the cost of a dropped message (about 1.45 ms).
 constexpr int kQueuePollFrames = 64;
+// Frames rendered into one block before they are copied to the device's channels.
+constexpr int kBlockFrames = 64;
 
 void finish(int) {
   done = true;
 }
 
 void enqueue(TickData* data, const stk::Skini::Message& message) {
-  data->queueMutex.lock();
-  data->messageQueue.push_back(message);
-  data->queueMutex.unlock();
+  QueuedMessage record;
+  record.type = static_cast<int32_t>(message.type);
+  record.channel = static_cast<int32_t>(message.channel);
+  record.data1 = static_cast<int32_t>(message.intValues[0]);
+  record.data2 = static_cast<int32_t>(message.intValues[1]);
+  if (!data->messageQueue.push(record)) data->messagesDropped.fetch_add(1);
+}
+
+// Takes the next message to apply, unless a Load or Paste of the logic still waits for its file:
+// then the messages after it wait too, so that they apply in order, and the kit plays on.
+void lookAtQueue(TickData* data) TAMBREL_NONBLOCKING {
+  data->framesToNextMessage = kQueuePollFrames;
+  if (data->files) data->files->flush();
+  stk::NovationLogic* logic = data->logic;
+  if (logic && logic->awaitingRead()) {
+    stk::FileResult result;
+    if (!data->files || !data->files->takeResult(result)) return;
+    logic->completeRead(result);
+    if (logic->awaitingRead()) return;
+  }
+  if (!data->messageQueue.pop(data->pendingMessage)) return;
+  if (data->pendingMessage.type > 0) { // applied before the next frame
+    data->framesToNextMessage = 0;
+    data->messagePending = true;
+  }
+}
+
+// Renders frames of the kit into every channel of the interleaved output.
+void render(TickData* data, stk::StkFloat*& out, int frames) TAMBREL_NONBLOCKING {
+  float block[kBlockFrames];
+  while (frames > 0) {
+    const int count = frames < kBlockFrames ? frames : kBlockFrames;
+    data->kit->renderBlock(block, static_cast<unsigned int>(count));
+    if (data->outputEnabled) {
+      for (int i = 0; i < count; i++)
+        for (int channel = 0; channel < data->channelCount; channel++)
+          *out++ = block[i];
+    }
+    frames -= count;
+  }
 }
 
 } // namespace
@@ -35,37 +79,18 @@ int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int, 
   TickData* data = static_cast<TickData*>(userData);
   stk::StkFloat* out = static_cast<stk::StkFloat*>(outputBuffer);
   int framesLeft = static_cast<int>(nFrames);
+  if (!data->audioThreadKnown.load(std::memory_order_relaxed)) {
+    data->audioThread = pthread_self();
+    data->audioThreadKnown.store(true, std::memory_order_release);
+  }
 
   while (framesLeft > 0 && !done) {
-    if (!data->messagePending) {
-      data->queueMutex.lock();
-      if (data->messageQueue.empty()) {
-        data->queueMutex.unlock();
-        data->framesToNextMessage = kQueuePollFrames;
-      } else {
-        data->pendingMessage = data->messageQueue.front();
-        data->messageQueue.pop_front();
-        data->queueMutex.unlock();
-        if (data->pendingMessage.type > 0) {
-          data->framesToNextMessage =
-              static_cast<int>(data->pendingMessage.time * stk::Stk::sampleRate());
-          data->messagePending = true;
-        } else {
-          data->framesToNextMessage = kQueuePollFrames;
-        }
-      }
-    }
+    if (!data->messagePending) lookAtQueue(data);
 
     const int frames = std::min(framesLeft, data->framesToNextMessage);
     data->framesToNextMessage -= frames;
-    for (int i = 0; i < frames; i++) {
-      const stk::StkFloat sample = data->kit->tick();
-      if (data->outputEnabled) {
-        for (int channel = 0; channel < data->channelCount; channel++)
-          *out++ = sample;
-      }
-      framesLeft--;
-    }
+    render(data, out, frames);
+    framesLeft -= frames;
 
     // A message due exactly at the buffer's end waits for the next buffer.
     if (framesLeft == 0) return 0;
@@ -81,18 +106,18 @@ int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int, 
 }
 
 void processMessage(TickData* data) {
-  const stk::Skini::Message& message = data->pendingMessage;
-  const int data1 = static_cast<int>(message.floatValues[0]);
-  const int data2 = static_cast<int>(message.floatValues[1]);
+  const QueuedMessage& message = data->pendingMessage;
   if (message.channel >= 16) { // the control port
-    if (message.type == 176) data->logic->midiCC(data1, data2);
+    if (message.type == 176) data->logic->midiCC(message.data1, message.data2);
   } else if (message.channel >= 0) {
-    const int status = static_cast<int>(message.type) | static_cast<int>(message.channel);
     // The LCD marks only a drum's note; a note that is no drum's marks nothing.
-    const NoteMark mark = applyNoteMessage(*data->kit, data->midiChannel, status, data1, data2);
-    if (mark.drum >= 0) data->display->lcdTextPos(4, mark.drum, mark.text);
+    const NoteMark mark =
+        applyNoteMessage(*data->kit, data->midiChannel, message.type | message.channel,
+                         message.data1, message.data2);
+    if (mark.drum >= 0 && data->display) data->display->lcdTextPos(4, mark.drum, mark.text);
   }
   data->messagePending = false;
+  ++data->messagesApplied;
 }
 
 stk::Skini::Message midiCallback(double, std::vector<unsigned char>* bytes, void*) {
@@ -134,6 +159,10 @@ void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* bytes, v
 int runTambrel(const ControllerPorts& ports) {
   TickData data;
   RtAudio dac;
+  // The slow effects of the audio thread's work leave it through these, in order.
+  stk::ConsoleLines console;
+  stk::DisplayOutbox outbox;
+  stk::FileWorker files(ports.soundsetDirectory);
 
   stk::Stk::setSampleRate(44100.0);
   stk::Stk::setRawwavePath("../../rawwaves/");
@@ -156,8 +185,16 @@ int runTambrel(const ControllerPorts& ports) {
 
   data.displayPortOut = stk::midiOutputPortNamed(ports.display, ports.api);
   if (data.displayPortOut) {
-    data.display = new stk::NovationDisplay(data.displayPortOut);
-    data.logic = new stk::NovationLogic(data.display, data.kit, &data.midiChannel);
+    outbox.start(data.displayPortOut);
+    data.display = new stk::NovationDisplay(data.displayPortOut, &outbox);
+    data.logic =
+        new stk::NovationLogic(data.display, data.kit, &data.midiChannel, ports.soundsetDirectory);
+    std::fflush(stdout);
+    data.logic->console = &console;
+    data.logic->files = &files;
+    data.files = &files;
+    console.start(stdout);
+    files.start();
   } else {
     done = true;
   }
@@ -169,11 +206,14 @@ int runTambrel(const ControllerPorts& ports) {
     output.nChannels = data.channelCount;
     output.firstChannel = 0;
     unsigned int bufferFrames = 40; // the library may choose another period
+    RtAudio::StreamOptions options;
+    options.flags = RTAUDIO_SCHEDULE_REALTIME; // where the system permits it
+    options.streamName = "tambrel";
     bool running = false;
     try {
       dac.openStream(&output, nullptr, RTAUDIO_FLOAT64,
                      static_cast<unsigned int>(stk::Stk::sampleRate()), &bufferFrames,
-                     ports.audioCallback, &data);
+                     ports.audioCallback, &data, &options);
       std::signal(SIGINT, finish);
       dac.startStream();
       running = true;
@@ -182,8 +222,11 @@ int runTambrel(const ControllerPorts& ports) {
     }
 
     if (running) {
-      while (!done)
+      RunReporter reporter(data, outbox);
+      while (!done) {
         stk::Stk::sleep(200);
+        reporter.report();
+      }
       try {
         dac.closeStream();
       } catch (RtAudioError& error) {
@@ -191,6 +234,11 @@ int runTambrel(const ControllerPorts& ports) {
       }
     }
   }
+
+  // Every save still pending reaches its file, every line and display message is sent.
+  files.stop();
+  console.stop();
+  outbox.stop();
 
   std::cout << "\nCleaning up...\n";
   delete data.logic;

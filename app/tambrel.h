@@ -2,12 +2,14 @@
 #ifndef TAMBREL_TAMBREL_H
 #define TAMBREL_TAMBREL_H
 
+#include <pthread.h>
+
 #include <atomic>
-#include <deque>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "Mutex.h"
+#include "MpscRing.h"
 #include "RtAudio.h"
 #include "RtMidi.h"
 #include "Skini.h"
@@ -16,12 +18,32 @@ namespace stk {
 class ZorvDrumKit;
 class NovationLogic;
 class NovationDisplay;
+class FileWorker;
 } // namespace stk
+
+// The audio callback may not block: with clang it is checked (RealtimeSanitizer, and the
+// compiler's function effect analysis).
+#if defined(__clang__) && __clang_major__ >= 20
+#define TAMBREL_NONBLOCKING [[clang::nonblocking]]
+#else
+#define TAMBREL_NONBLOCKING
+#endif
 
 // Set by SIGINT, or at start-up when a controller port is missing; ends the run.
 extern std::atomic<bool> done;
 
+// One queued MIDI message: a plain record the input threads hand to the audio thread.
+struct QueuedMessage {
+  int32_t type = 0;    // status with the channel bits cleared; 0: nothing to apply
+  int32_t channel = 0; // 0 .. 15 from the note port, 16 .. 31 from the control port
+  int32_t data1 = 0;   // 0 .. 127 (pitch bend: its 14-bit value)
+  int32_t data2 = 0;   // 0 .. 127
+};
+
 struct TickData {
+  // Messages the queue holds at most; one more is counted in messagesDropped.
+  static constexpr size_t kQueueCapacity = 16384;
+
   stk::ZorvDrumKit* kit = nullptr;
   RtMidiIn* controlPortIn = nullptr;
   RtMidiOut* displayPortOut = nullptr;
@@ -32,16 +54,20 @@ struct TickData {
   int channelCount = 2;
   int framesToNextMessage = 0;
   bool outputEnabled = false;
-  std::deque<stk::Skini::Message> messageQueue;
+  MpscRing<QueuedMessage, kQueueCapacity> messageQueue;
+  std::atomic<uint64_t> messagesDropped{0}; // reported by the main thread
   bool messagePending = false;
-  stk::Skini::Message pendingMessage;
-  stk::Mutex queueMutex;
+  QueuedMessage pendingMessage;
+  stk::FileWorker* files = nullptr; // the logic's file worker, whose loads the callback awaits
+  uint64_t messagesApplied = 0;     // audio thread
+  std::atomic<bool> audioThreadKnown{false};
+  pthread_t audioThread{}; // set by the first callback
 };
 
 // The audio callback (RtAudioCallback); userData is the TickData. Once `done` is set it fills
 // the rest of the buffer with silence.
 int tick(void* outputBuffer, void* inputBuffer, unsigned int nFrames, double streamTime,
-         unsigned int status, void* userData);
+         unsigned int status, void* userData) TAMBREL_NONBLOCKING;
 
 // The MIDI ports the program opens, the MIDI back end it opens them with, and the audio callback
 // the stream runs (tests may wrap `tick`).
@@ -51,13 +77,14 @@ struct ControllerPorts {
   std::string display = "ReMOTE ZeRO SL 20:0";
   RtMidi::Api api = RtMidi::UNSPECIFIED;
   RtAudioCallback audioCallback = tick;
+  std::string soundsetDirectory; // "" is the working directory
 };
 
 // Start-up, run until SIGINT, clean-up. Always returns 0.
 int runTambrel(const ControllerPorts& ports);
 
 // Applies pendingMessage to the kit, the display or the logic; clears messagePending.
-void processMessage(TickData* data);
+void processMessage(TickData* data) TAMBREL_NONBLOCKING;
 
 // Converts one MIDI message to a Skini message (time 0). Never registered with the library.
 stk::Skini::Message midiCallback(double deltaTime, std::vector<unsigned char>* message,

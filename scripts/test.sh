@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what tambrel needs, builds it and runs every test: the suite as built, the suite
 # under AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under
-# ThreadSanitizer, and each fuzz target for a bounded time.
+# ThreadSanitizer, the application, surface and end-to-end tests under RealtimeSanitizer, and
+# each fuzz target for a bounded time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -27,6 +28,17 @@ cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAMBREL_SANITIZE=thread -DTAMBREL_BENCH=OFF
 cmake --build "$root/build-tsan" -j"$jobs"
 ctest --test-dir "$root/build-tsan" --output-on-failure -L threaded --no-tests=error
+
+stage "RealtimeSanitizer"
+# The audio callback is marked nonblocking: anything it reaches that can block (allocation, a
+# lock, a system call that waits) halts the test. No suppressions. Symbolizing inside JACK's
+# threads can stall, so reports carry addresses (llvm-symbolizer-22 reads them afterwards).
+CC=clang-22 CXX=clang++-22 cmake -S "$root" -B "$root/build-rtsan" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBREL_SANITIZE=realtime -DTAMBREL_BENCH=OFF
+cmake --build "$root/build-rtsan" -j"$jobs"
+RTSAN_OPTIONS=halt_on_error=true:symbolize=false \
+  ctest --test-dir "$root/build-rtsan" --output-on-failure -L 'app|surface|e2e|jack|threaded' \
+  --no-tests=error
 
 if [ -f "$root/fuzz/CMakeLists.txt" ]; then
   stage "fuzzing, ${fuzz_seconds} s per target"

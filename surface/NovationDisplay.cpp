@@ -1,6 +1,8 @@
 // Builds the controller's LCD, template and light messages and sends each one at once.
 #include "NovationDisplay.h"
 
+#include "DisplayOutbox.h"
+
 #include <RtMidi.h>
 
 #include <cstddef>
@@ -26,7 +28,8 @@ public:
       *this << byte;
     return *this;
   }
-  void sendTo(RtMidiOut* out) const { out->sendMessage(bytes, size); }
+  const unsigned char* data() const { return bytes; }
+  size_t length() const { return size; }
 
 private:
   unsigned char bytes[15 + kMaxTextLength + 1];
@@ -44,8 +47,16 @@ bool isDataByte(int number) {
 
 } // namespace
 
-NovationDisplay::NovationDisplay(RtMidiOut* midiOut) : midiOut(midiOut) {
+NovationDisplay::NovationDisplay(RtMidiOut* midiOut, DisplayOutbox* outbox)
+    : midiOut(midiOut), outbox(outbox) {
   reset();
+}
+
+void NovationDisplay::send(const unsigned char* bytes, size_t size) {
+  if (outbox)
+    outbox->post(bytes, size);
+  else if (midiOut)
+    midiOut->sendMessage(bytes, size);
 }
 
 NovationDisplay::~NovationDisplay() {}
@@ -60,14 +71,14 @@ void NovationDisplay::reset() {
 void NovationDisplay::changeToReasonAutomapTemplate() {
   Message message;
   message.sysex(kTemplateHeader) << kSysexEnd;
-  message.sendTo(midiOut);
+  send(message.data(), message.length());
 }
 
 void NovationDisplay::lcdClear(int selector) {
   if (!isDataByte(selector)) return; // as for rows and columns: no status byte inside the message
   Message message;
   message.sysex(kClearHeader) << static_cast<unsigned char>(selector) << kSysexEnd;
-  message.sendTo(midiOut);
+  send(message.data(), message.length());
 }
 
 void NovationDisplay::clearLeftLCD() {
@@ -88,7 +99,7 @@ void NovationDisplay::lcdTextPos(int row, int column, const char* text) {
   for (int i = 0; i < kMaxTextLength && text[i] != '\0'; ++i)
     message << static_cast<unsigned char>(text[i]);
   message << kSysexEnd;
-  message.sendTo(midiOut);
+  send(message.data(), message.length());
 }
 
 void NovationDisplay::lcdText(int row, const char* text) {
@@ -102,14 +113,18 @@ void NovationDisplay::lcdClearText(int row, const char* text) {
 
 void NovationDisplay::AllLightsOn() {
   Message select, on;
-  (select << 0xB0 << 0x60 << 0x1F).sendTo(midiOut); // controller 96, value 31
-  (on << 0xB0 << 0x61 << 0x07).sendTo(midiOut);     // controller 97, value 7
+  select << 0xB0 << 0x60 << 0x1F; // controller 96, value 31
+  on << 0xB0 << 0x61 << 0x07;     // controller 97, value 7
+  send(select.data(), select.length());
+  send(on.data(), on.length());
 }
 
 void NovationDisplay::AllLightsOff() {
   Message select, off;
-  (select << 0xB0 << 0x60 << 0x1F).sendTo(midiOut);
-  (off << 0xB0 << 0x61 << 0x00).sendTo(midiOut);
+  select << 0xB0 << 0x60 << 0x1F;
+  off << 0xB0 << 0x61 << 0x00;
+  send(select.data(), select.length());
+  send(off.data(), off.length());
 }
 
 } // namespace stk

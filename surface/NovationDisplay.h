@@ -2,14 +2,20 @@
 #ifndef TAMBREL_NOVATIONDISPLAY_H
 #define TAMBREL_NOVATIONDISPLAY_H
 
+#include <cstddef>
+
 class RtMidiOut;
 
 namespace stk {
 
+class DisplayOutbox;
+
 class NovationDisplay {
 public:
-  // Sends the template change, clears both LCDs and turns the lights on.
-  explicit NovationDisplay(RtMidiOut* midiOut);
+  // Sends the template change, clears both LCDs and turns the lights on. With an outbox every
+  // message goes there (a sender thread takes it to the MIDI output); without one it goes
+  // straight to midiOut; with neither, nowhere.
+  explicit NovationDisplay(RtMidiOut* midiOut, DisplayOutbox* outbox = nullptr);
   ~NovationDisplay();
 
   void reset();
@@ -25,7 +31,10 @@ public:
   void AllLightsOff();
 
 private:
+  void send(const unsigned char* bytes, size_t size);
+
   RtMidiOut* midiOut;
+  DisplayOutbox* outbox;
 };
 
 } // namespace stk

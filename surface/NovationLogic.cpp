@@ -2,12 +2,15 @@
 // sequence of steps (slot editing, whole-drum actions, mode label, channel and soundset, value).
 #include "NovationLogic.h"
 
+#include "ConsoleLines.h"
 #include "NovationDisplay.h"
 #include "ZorvDrumKit.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <ctime>
 
 namespace stk {
 
@@ -42,16 +45,12 @@ int wrapInt(int value, int last) {
   return value;
 }
 
-// rand() / 2^31: 0 .. 1, never 1 (rand() is at most 2^31 - 1).
-double randomUnit() {
-  return std::rand() * (1.0 / 2147483648.0);
-}
-
 } // namespace
 
 NovationLogic::NovationLogic(NovationDisplay* display, ZorvDrumKit* kit, int* channel,
                              const std::string& directory)
-    : display(display), kit(kit), channel(channel), directory(directory) {
+    : display(display), kit(kit), channel(channel), directory(directory),
+      random(static_cast<uint64_t>(std::time(nullptr)) ^ reinterpret_cast<uintptr_t>(this)) {
   initControlStates();
   initControlAssignmentsAndVals();
   soundsetNumber = 1;
@@ -61,8 +60,20 @@ NovationLogic::NovationLogic(NovationDisplay* display, ZorvDrumKit* kit, int* ch
 
 NovationLogic::~NovationLogic() {}
 
+void NovationLogic::printLine(const char* format, ...) {
+  char line[64];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(line, sizeof line, format, arguments);
+  va_end(arguments);
+  if (console)
+    console->print("%s", line);
+  else
+    std::fputs(line, stdout);
+}
+
 void NovationLogic::midiCC(int controller, int value) {
-  std::printf("%d %d\n", controller, value);
+  printLine("%d %d\n", controller, value);
   updateControlStates(controller, value);
   handleLogic(controller, value);
 }
@@ -95,6 +106,15 @@ void NovationLogic::handleLogic(int controller, int value) {
   handleLogicEnc();
   handleLogicPot();
   handleLogicSli();
+  if (awaiting == kAwaitTransfer) { // the pass goes on once the pasted sound is in
+    resumeController = controller;
+    resumeValue = value;
+    return;
+  }
+  finishPass(controller, value);
+}
+
+void NovationLogic::finishPass(int controller, int value) {
   handleEdgeBtnDisp(controller, value);
   handleSoundsetAndChannel(controller, value);
 
@@ -102,15 +122,13 @@ void NovationLogic::handleLogic(int controller, int value) {
     tweakSlot(controller);
   else if (controller == kSave && value == 1)
     saveSoundset();
-  else if (controller == kLoad && value == 1) {
-    loadSoundset();
-    refreshEntireDisplay();
-  }
+  else if (controller == kLoad && value == 1)
+    loadAndRefresh();
 }
 
 void NovationLogic::randomizeSlot(int slot) {
   // floor(rand() * 127 / 2^31): 0 .. 126, exact in double precision.
-  int value = static_cast<int>(randomUnit() * 127);
+  int value = static_cast<int>(random.unit() * 127);
   controlVal[slot] = value;
   const ControlAssignment& a = controlAssignment[slot];
   kit->setParam(a.drum, a.param, value * kStep);
@@ -171,12 +189,12 @@ void NovationLogic::handleLogicSli() {
       return;
     }
     if (buttonState[kPaste]) {
-      loadDrumParamsFor(column);
+      pasteDrum(column);
       return;
     }
     if (buttonState[kRand] && column < kit->nDrums) {
       for (int j = 0; j < kit->getNParamsFor(column); ++j)
-        kit->setParam(column, j, randomUnit());
+        kit->setParam(column, j, random.unit());
     }
   }
 }
@@ -196,25 +214,42 @@ void NovationLogic::handleEdgeBtnDisp(int, int value) {
   if (label) display->lcdTextPos(2, 0, label);
 }
 
+// The refresh prints the lines of the events it stands for and draws what they draw (every
+// slot's cell, the label, "Soundset" with the number, the channel), but edits nothing: no slot,
+// value, parameter, channel, soundset number or file changes, whatever controls are held.
 void NovationLogic::refreshEntireDisplay() {
   for (int controller = kFirstAssignButton; controller < kFirstAssignButton + kSlots;
        ++controller) {
-    midiCC(controller, 1);
-    midiCC(controller, 0);
+    redrawFor(controller, 1);
+    redrawFor(controller, 0);
   }
-  // An up step and a down step show "Soundset" and the number. At soundset 9 the up step is
-  // clamped and the down step would leave 8, so the number is put back when it moved.
-  int keptSoundset = soundsetNumber;
-  midiCC(kSelectUp, 1);
-  midiCC(kSelectUp, 0);
-  midiCC(kSelectDown, 1);
-  midiCC(kSelectDown, 0);
-  if (soundsetNumber != keptSoundset) {
-    soundsetNumber = keptSoundset;
-    showSoundsetNumber();
+  for (int controller : {kSelectUp, kSelectDown, kChanl}) {
+    redrawFor(controller, 1);
+    redrawFor(controller, 0);
   }
-  midiCC(kChanl, 1);
-  midiCC(kChanl, 0);
+}
+
+void NovationLogic::redrawFor(int controller, int value) {
+  printLine("%d %d\n", controller, value);
+  const bool keptButton = buttonState[controller];
+  const int keptSelectStep = selectStep, keptDrumStep = drumStep;
+  if (controller == kSelectUp || controller == kSelectDown) {
+    selectStep = value > 0 ? (controller == kSelectUp ? 1 : -1) : 0;
+    drumStep = 0;
+  } else {
+    buttonState[controller] = value != 0;
+  }
+  for (int n = 0; n < 8; ++n)
+    if (buttonState[kFirstAssignButton + n])
+      showSlot(1, n, controlAssignment[n].drum, controlAssignment[n].param);
+  for (int k = 0; k < 8; ++k)
+    if (buttonState[32 + k])
+      showSlot(3, k, controlAssignment[kFirstPot + k].drum, controlAssignment[kFirstPot + k].param);
+  handleEdgeBtnDisp(controller, value);
+  showSoundsetAndChannel(value);
+  buttonState[controller] = keptButton;
+  selectStep = keptSelectStep;
+  drumStep = keptDrumStep;
 }
 
 void NovationLogic::initControlStates() {
@@ -224,7 +259,7 @@ void NovationLogic::initControlStates() {
   std::fill(std::begin(encoderDelta), std::end(encoderDelta), 0);
   std::fill(std::begin(potPosition), std::end(potPosition), 0);
   std::fill(std::begin(potLastPosition), std::end(potLastPosition), 0);
-  std::printf("initControlStates OK\n");
+  printLine("initControlStates OK\n");
 }
 
 void NovationLogic::initControlAssignmentsAndVals() {
@@ -232,7 +267,7 @@ void NovationLogic::initControlAssignmentsAndVals() {
     controlAssignment[slot] = ControlAssignment{0, 0};
     controlVal[slot] = 0;
   }
-  std::printf("initControlAssignmentsAndVals OK\n");
+  printLine("initControlAssignmentsAndVals OK\n");
 }
 
 void NovationLogic::assign(int slot, int drum, int param) {

@@ -30,13 +30,17 @@ AppRig::AppRig() {
 
   data.kit = kit.get();
   data.midiChannel = 9;
-  display.reset(new stk::NovationDisplay(&midiOut));
+  display.reset(new stk::NovationDisplay(&midiOut, &outbox));
   testing::internal::CaptureStdout(); // the logic's construction lines
   logic.reset(new stk::NovationLogic(display.get(), kit.get(), &data.midiChannel));
   testing::internal::GetCapturedStdout();
+  logic->console = &console;
+  logic->files = &files;
+  data.files = &files;
   data.display = display.get();
   data.logic = logic.get();
   data.outputEnabled = true;
+  sent();
   midiOut.clear();
 }
 
@@ -54,16 +58,24 @@ void AppRig::queue(Port port, Bytes bytes) {
 void AppRig::apply(Port port, Bytes bytes) {
   queue(port, bytes);
   ASSERT_EQ(data.messageQueue.size(), 1u);
-  data.pendingMessage = data.messageQueue.front();
-  data.messageQueue.pop_front();
+  ASSERT_TRUE(data.messageQueue.pop(data.pendingMessage));
   data.messagePending = true;
   processMessage(&data);
   EXPECT_FALSE(data.messagePending);
 }
 
+const std::vector<Bytes>& AppRig::sent() {
+  outbox.drainTo(&midiOut);
+  return midiOut.messages();
+}
+
+void AppRig::printConsole() {
+  console.drainTo(stdout);
+}
+
 std::vector<std::string> AppRig::texts(int onlyRow) {
   std::vector<std::string> found;
-  for (const RecordingMidiOut::Message& m : midiOut.messages()) {
+  for (const RecordingMidiOut::Message& m : sent()) {
     // F0 00 20 29 03 03 20 02 01 00 02 01, column, row, 04, text, F7
     if (m.size() < 16 || m[6] != 0x20) continue;
     if (onlyRow != 0 && m[13] != onlyRow) continue;

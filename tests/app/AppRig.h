@@ -3,6 +3,9 @@
 #ifndef TAMBREL_TESTS_APP_APPRIG_H
 #define TAMBREL_TESTS_APP_APPRIG_H
 
+#include "ConsoleLines.h"
+#include "DisplayOutbox.h"
+#include "FileWorker.h"
 #include "NovationDisplay.h"
 #include "NovationLogic.h"
 #include "ZorvDrumKit.h"
@@ -39,6 +42,10 @@ public:
 
   // LCD texts sent since the last call, as "row,column:text"; with onlyRow, that row's only.
   std::vector<std::string> texts(int onlyRow = 0);
+  // Every display message sent since the last clear, once the outbox has been emptied.
+  const std::vector<Bytes>& sent();
+  // The console lines queued so far, written to standard output.
+  void printConsole();
   // The next samples of a kit.
   static std::vector<double> render(stk::ZorvDrumKit& kit, int samples);
 
@@ -46,6 +53,11 @@ public:
   // Both kits' noise tables come from the clock's second: they are built within one second.
   std::unique_ptr<stk::ZorvDrumKit> kit, reference;
   RecordingMidiOut midiOut;
+  // As in the program: display messages, console lines and file work leave the audio thread
+  // through these; the tests empty them (or start their threads) themselves.
+  stk::DisplayOutbox outbox;
+  stk::ConsoleLines console;
+  stk::FileWorker files{""};
   std::unique_ptr<stk::NovationDisplay> display;
   std::unique_ptr<stk::NovationLogic> logic;
   TickData data;

@@ -75,11 +75,15 @@ TEST(PortCallbacks, ControlPortMarksTheChannelAndNotePortDoesNot) {
   ctlPortMidiCallback(0.0, &cc, &data);
 
   ASSERT_EQ(data.messageQueue.size(), 5u);
-  expectMessage(data.messageQueue[0], 144, 9, 36, 100, 36.0, 100.0);
-  expectMessage(data.messageQueue[1], 144, 25, 36, 100, 36.0, 100.0);
-  expectMessage(data.messageQueue[2], 0, 16, 0, 0, 0.0, 0.0);
-  expectMessage(data.messageQueue[3], 0, 0, 0, 0, 0.0, 0.0);
-  expectMessage(data.messageQueue[4], 176, 31, 21, 64, 21.0, 64.0);
+  const int expected[5][4] = {
+      {144, 9, 36, 100}, {144, 25, 36, 100}, {0, 16, 0, 0}, {0, 0, 0, 0}, {176, 31, 21, 64}};
+  for (const auto& e : expected) {
+    QueuedMessage m;
+    ASSERT_TRUE(data.messageQueue.pop(m));
+    EXPECT_EQ((std::vector<int>{m.type, m.channel, m.data1, m.data2}),
+              (std::vector<int>{e[0], e[1], e[2], e[3]}));
+  }
+  EXPECT_TRUE(data.messageQueue.empty());
   EXPECT_FALSE(data.messagePending);
 }
 

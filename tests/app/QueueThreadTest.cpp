@@ -54,6 +54,7 @@ TEST(MessageQueue, TwoPortThreadsAndTheAudioThreadLoseNothingAndKeepEachPortsOrd
   notePort.join();
   controlPort.join();
   audio.join();
+  rig.printConsole();
   const std::string printed = testing::internal::GetCapturedStdout();
 
   EXPECT_TRUE(rig.data.messageQueue.empty());

@@ -65,7 +65,8 @@ TEST_F(Tick, MessagesQueuedBetweenCallbacksApplyAtTheNextStart) {
 TEST_F(Tick, MessageDueAtTheBufferEndIsAppliedFirstInTheNext) {
   rig.data.pendingMessage.type = 144;
   rig.data.pendingMessage.channel = 9;
-  rig.data.pendingMessage.floatValues = {38.0, 64.0};
+  rig.data.pendingMessage.data1 = 38;
+  rig.data.pendingMessage.data2 = 64;
   rig.data.messagePending = true;
   rig.data.framesToNextMessage = 5;
 

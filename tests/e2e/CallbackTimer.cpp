@@ -1,6 +1,7 @@
-// Callback timing: classification under the queue's lock, then a timed call of the callback.
+// Callback timing: a timed call of the callback, classified by what it did.
 #include "CallbackTimer.h"
 
+#include "FileWorker.h"
 #include "tambrel.h"
 
 #include <time.h>
@@ -14,12 +15,6 @@ std::int64_t clockNs(clockid_t clock) {
   return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-// A control change of the control port (channel 16 or more) asking for a save: 76 with value 1.
-bool isSaveRequest(const stk::Skini::Message& message) {
-  return message.type == 176 && message.channel >= 16 && message.intValues[0] == 76 &&
-         message.intValues[1] == 1;
-}
-
 const char* kKindNames[] = {"render", "events", "save"};
 } // namespace
 
@@ -31,20 +26,16 @@ CallbackTimer& CallbackTimer::instance() {
 int CallbackTimer::timedTick(void* outputBuffer, void* inputBuffer, unsigned int nFrames,
                              double streamTime, unsigned int status, void* userData) {
   auto* data = static_cast<TickData*>(userData);
-  // What is queued when the callback starts; messages that arrive during the callback and are
-  // applied by it count with the next callback.
-  Kind kind = kRender;
-  data->queueMutex.lock();
-  if (data->messagePending || !data->messageQueue.empty()) kind = kEvents;
-  if (data->messagePending && isSaveRequest(data->pendingMessage)) kind = kSave;
-  for (const auto& message : data->messageQueue)
-    if (isSaveRequest(message)) kind = kSave;
-  data->queueMutex.unlock();
+  // The counters belong to this thread: what the callback applied, and whether it saved.
+  const std::uint64_t applied = data->messagesApplied;
+  const std::uint64_t saves = data->files ? data->files->savesPosted() : 0;
 
   const std::int64_t start = clockNs(CLOCK_MONOTONIC);
   const std::int64_t cpuStart = clockNs(CLOCK_THREAD_CPUTIME_ID);
   const int result = tick(outputBuffer, inputBuffer, nFrames, streamTime, status, userData);
   const std::int64_t cpu = clockNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
+  Kind kind = data->messagesApplied != applied ? kEvents : kRender;
+  if (data->files && data->files->savesPosted() != saves) kind = kSave;
   instance().record(kind, start, clockNs(CLOCK_MONOTONIC) - start, cpu, nFrames);
   return result;
 }

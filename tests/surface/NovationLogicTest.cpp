@@ -23,7 +23,7 @@ TEST(NovationLogicStart, PrintsItsLinesDrawsTheLayoutAndSavesNothing) {
   EXPECT_EQ(Texts(texts.begin(), texts.begin() + 4),
             (Texts{"1,1:B+-    ", "1,0:0", "2,0:     ", "2,5:  "}));
   EXPECT_EQ(texts[60], "3,64:B+-    ");
-  EXPECT_EQ(texts[64], "2,37:Soundset2");
+  EXPECT_EQ(texts[64], "2,37:Soundset1") << "the number as it is: a refresh steps nothing";
   EXPECT_EQ(texts[67], "2,37:Soundset1");
   EXPECT_EQ(Texts(texts.end() - 4, texts.end()),
             (Texts{"2,0:Chanl", "2,5:09", "2,0:     ", "2,5:  "}));
@@ -125,16 +125,16 @@ TEST_F(NovationLogicTest, CopyWinsOverPasteAndTheLowestDrumButtonActs) {
   EXPECT_EQ(rig.texts().back(), "2,0:Paste");
 }
 
-TEST_F(NovationLogicTest, RandDrawsFromRandForHeldDrumsAndSlots) {
+TEST_F(NovationLogicTest, RandDrawsFromTheLogicsOwnSourceForHeldDrumsAndSlots) {
   std::vector<double> before = rig.params();
   rig.cc(84, 1), rig.cc(46, 1);
   EXPECT_EQ(rig.params(), before) << "column 6 names no drum";
   logic.assign(10, 1, 17);
-  std::srand(4242);
+  stk::RandomSource source(4242);
   std::vector<int64_t> r(43);
   for (int64_t& value : r)
-    value = std::rand();
-  std::srand(4242);
+    value = source.next();
+  logic.random.reseed(4242);
   rig.cc(40, 1); // drum 0: 21 values
   rig.cc(34, 1); // slot 10, then drum 0 again
   for (int j = 0; j < 21; ++j)
@@ -189,6 +189,35 @@ TEST_F(NovationLogicTest, LoadRefreshKeepsTheSoundsetNumberSoSavesGoWhereTheySho
   rig.cc(24, 1), rig.cc(0, 65);
   EXPECT_TRUE(std::filesystem::exists("soundset  9.dat"));
   EXPECT_FALSE(std::filesystem::exists("soundset  8.dat"));
+}
+
+TEST_F(NovationLogicTest, ALoadKeepsWhatItLoadedWhateverControlsAreHeldOrWereMoved) {
+  rig.cc(32, 1), rig.cc(8, 100), rig.cc(32, 0); // pot 1 moved with its assign button held
+  rig.cc(84, 1);                                // Rand held
+  rig.cc(88, 1);                                // drum step held
+  rig.cc(40, 1);                                // drum button held (with Rand: all of drum 0)
+
+  // Then a soundset whose pot slot 1 (slot 8) is drum 1, parameter 3 is loaded.
+  stk::Soundset soundset;
+  for (int slot = 0; slot < 16; ++slot)
+    soundset.slots[slot] = stk::ControlAssignment{(slot + 1) % 5, (slot * 3) % 21};
+  for (int i = 0; i < 105; ++i)
+    soundset.drums[i / 21].params[i % 21] = (i % 97) / 128.0;
+  std::vector<unsigned char> file(stk::SoundsetFormat::kSoundsetBytes);
+  stk::SoundsetFormat::encode(soundset, file.data());
+  writeBytes("soundset  1.dat", file);
+  rig.cc(75, 1);
+
+  for (int slot = 0; slot < 16; ++slot)
+    EXPECT_EQ(
+        std::make_pair(logic.controlAssignment[slot].drum, logic.controlAssignment[slot].param),
+        std::make_pair(soundset.slots[slot].drum, soundset.slots[slot].param))
+        << "slot " << slot;
+  for (int i = 0; i < 105; ++i)
+    EXPECT_EQ(rig.kit.getParam(i / 21, i % 21), soundset.drums[i / 21].params[i % 21]) << i;
+  EXPECT_EQ(readBytes("soundset  1.dat"), file) << "the refresh wrote nothing";
+  EXPECT_TRUE(logic.buttonState[84] && logic.buttonState[40]) << "held controls stay held";
+  EXPECT_EQ(*logic.channel, 9);
 }
 
 } // namespace
