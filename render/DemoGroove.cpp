@@ -50,7 +50,7 @@ void putDelta(std::vector<uint8_t>& out, uint32_t value) {
 
 struct Event {
   int tick;
-  int order; // releases before the hits of the same tick
+  int order; // releases (0) before the hits (1) of the same tick
   int note;
   int velocity;
 };
@@ -74,8 +74,9 @@ std::vector<uint8_t> DemoGroove::midiFile() {
     events.push_back({tick, 1, h.note, h.velocity});
     events.push_back({tick + kStepTicks, 0, h.note, 0});
   }
-  std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-    return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
+  std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+    if (a.tick != b.tick) return a.tick < b.tick;
+    return a.order != b.order ? a.order < b.order : a.note < b.note; // drums in note order
   });
 
   std::vector<uint8_t> track;

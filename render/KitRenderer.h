@@ -35,6 +35,8 @@ public:
   uint64_t framesDone() const { return position_; }
   // The length when it is fixed, else the last message's frame plus the longest tail.
   uint64_t framesAtMost() const;
+  // The length when it is fixed, else the last message's frame (tails are short).
+  uint64_t framesExpected() const { return length_.fixed ? length_.frames : lastFrame_; }
   // Every voice's noise and tone envelopes have ended: the kit gives exact zeros until the next
   // note. A voice without note-off rests once it has decayed to its sustain level of 0.
   bool atRest() const;

@@ -27,6 +27,7 @@
 namespace {
 
 const char kProgram[] = "tambrel-render";
+const double kMaxSeconds = 1e6; // --length and --max-tail: frame counts stay far inside 64 bits
 
 volatile std::sig_atomic_t interrupted = 0;
 
@@ -140,7 +141,7 @@ int render(const RenderCommand::Options& options) {
       fileFault(writer.name(), "interrupted; nothing written");
     }
     writer.write(block.data(), n);
-    progress.update(renderer.framesDone(), renderer.framesAtMost());
+    progress.update(renderer.framesDone(), renderer.framesExpected());
   }
   writer.commit();
   progress.finish();
@@ -161,6 +162,16 @@ unsigned RenderCommand::kitSeed(const Options& options, unsigned clock) {
   const unsigned reading = options.seeded ? options.seed : clock;
   return reading == 0 ? 1 : reading; // the kit reads 0 as "use the clock"
 }
+
+// A duration option: 0 .. kMaxSeconds, not NaN.
+const CLI::Validator durationCheck(
+    [](std::string& text) -> std::string {
+      double value = 0;
+      if (!CLI::detail::lexical_cast(text, value) || !(value >= 0 && value <= kMaxSeconds))
+        return "not a number of seconds from 0 to 1000000: " + text;
+      return "";
+    },
+    "SECONDS");
 
 int RenderCommand::parse(int argc, char** argv, Options& options) {
   CLI::App app("Renders a Standard MIDI File, or the built-in groove, with tambrel's drums into "
@@ -188,11 +199,11 @@ int RenderCommand::parse(int argc, char** argv, Options& options) {
       ->capture_default_str();
   auto* length = app.add_option("--length", options.length,
                                 "exactly this many seconds, cutting or padding the song")
-                     ->check(CLI::NonNegativeNumber);
+                     ->check(durationCheck);
   app.add_option("--max-tail", options.maxTail,
                  "without --length: the render ends when every drum has died away after the "
                  "last message, at most this many seconds after it")
-      ->check(CLI::NonNegativeNumber)
+      ->check(durationCheck)
       ->capture_default_str()
       ->excludes(length);
   app.add_option("--seed", options.seed,
