@@ -214,8 +214,9 @@ int RenderCommand::parse(int argc, char** argv, Options& options) {
       app.add_option("--transfer", options.transfer,
                      "transfer file (168 bytes): one drum's sound, after the soundset");
   app.add_option("--transfer-drum", options.transferDrum,
-                 "the drum, 0 .. 4, the transfer file sets")
+                 "the drum, 0 .. 4, that the transfer file sets")
       ->check(CLI::Range(0, 4))
+      ->capture_default_str()
       ->needs(transfer);
   app.add_flag("-v,--verbose", options.verbose, "print the seed and the render's figures");
   app.add_flag("-q,--quiet", options.quiet, "no progress bar");

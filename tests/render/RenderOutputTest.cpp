@@ -109,6 +109,19 @@ TEST(RenderOutput, EachDrumOfTheDemoStartsOnItsBeat) {
   }
 }
 
+TEST(RenderOutput, ATransferFileSetsOnlyItsDrumAfterTheSoundset) {
+  Scratch s;
+  const std::string snareOnly = s.write("solo.dat", soloSoundset(1));
+  const std::string silent = s.write("silent.dat", Bytes(168, 0)); // every parameter 0
+  auto onsetsWith = [&](const char* drum) {
+    render({"-o", s.path("t.wav"), "--mono", "--soundset", snareOnly, "--transfer", silent,
+            "--transfer-drum", drum});
+    return onsets(readAudio(s.path("t.wav")).samples);
+  };
+  EXPECT_EQ(onsetsWith("1"), std::vector<size_t>{});
+  EXPECT_EQ(onsetsWith("0").at(0), 44100u);
+}
+
 TEST(RenderOutput, SameSeedSameBytesAndStandardOutputIsTheFile) {
   Scratch s;
   ASSERT_EQ(render({"-o", s.path("a.wav"), "--seed", "42"}).status, 0);
