@@ -193,7 +193,8 @@ MidiSong MidiFileReader::parse(const uint8_t* bytes, size_t size) {
   while (tracks.size() < header.tracks) {
     if (at == size)
       throw Error("the header announces " + std::to_string(header.tracks) +
-                  " tracks, the file holds " + std::to_string(tracks.size()));
+                  (header.tracks == 1 ? " track" : " tracks") + ", the file holds " +
+                  std::to_string(tracks.size()));
     if (size - at < 8) throw Error("truncated chunk at byte " + std::to_string(at));
     const bool isTrack = std::string(bytes + at, bytes + at + 4) == "MTrk";
     const uint32_t length = bigEndian(bytes + at + 4, 4);

@@ -31,7 +31,7 @@ TEST(RenderFailure, BadMidiFiles) {
   const std::pair<Bytes, std::string> files[] = {
       {{'R', 'I', 'F', 'F', 0, 0}, "not a Standard MIDI File (it does not begin with \"MThd\")"},
       {{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0}, "truncated header chunk"},
-      {kHeader, "the header announces 1 tracks, the file holds 0"},
+      {kHeader, "the header announces 1 track, the file holds 0"},
       {kHeader + Bytes{'M', 'T', 'r'}, "truncated chunk at byte 14"},
       {kHeader + kTrack + Bytes{100} + Bytes(12, 0),
        "track 0 at byte 14 claims 100 bytes, the file holds 12 more"},
