@@ -10,6 +10,10 @@ class ProgressBar {
 public:
   // Shows nothing unless `enabled`, and nothing before the render has taken kDelay.
   ProgressBar(bool enabled, std::FILE* out, uint64_t rate);
+  // Clears the line, so that an error reported after it starts on a clean line.
+  ~ProgressBar() { finish(); }
+  ProgressBar(const ProgressBar&) = delete;
+  ProgressBar& operator=(const ProgressBar&) = delete;
 
   static constexpr std::chrono::milliseconds kDelay{500};
   static constexpr std::chrono::milliseconds kInterval{100}; // between redraws

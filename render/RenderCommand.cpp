@@ -136,10 +136,7 @@ int render(const RenderCommand::Options& options) {
   const auto started = std::chrono::steady_clock::now();
   std::vector<float> block(4096);
   while (size_t n = renderer.render(block.data(), block.size())) {
-    if (interrupted) {
-      progress.finish();
-      fileFault(writer.name(), "interrupted; nothing written");
-    }
+    if (interrupted) fileFault(writer.name(), "interrupted; nothing written");
     writer.write(block.data(), n);
     progress.update(renderer.framesDone(), renderer.framesExpected());
   }
