@@ -13,6 +13,7 @@ class ConsoleLines;
 class FileWorker;
 class NovationDisplay;
 class ZorvDrumKit;
+struct FileRequest;
 struct FileResult;
 
 class NovationLogic {
@@ -74,6 +75,8 @@ public:
 private:
   enum Awaiting { kAwaitNothing, kAwaitSoundset, kAwaitTransfer };
 
+  // A save through the file worker, or at once without one.
+  void submit(const FileRequest& request);
   void printLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // The steps of the event pass after the whole-drum actions.
   void finishPass(int controller, int value);

@@ -30,10 +30,7 @@ void NovationLogic::saveSoundset() {
   request.number = soundsetNumber;
   request.size = SoundsetFormat::kSoundsetBytes;
   SoundsetFormat::encode(soundset, request.bytes);
-  if (files)
-    files->post(request);
-  else
-    FileWorker::perform(directory, request, nullptr);
+  submit(request);
 }
 
 void NovationLogic::loadSoundset() {
@@ -51,6 +48,10 @@ void NovationLogic::saveDrumParamsFor(int drum) {
   request.number = drum;
   request.size = SoundsetFormat::kTransferBytes;
   SoundsetFormat::encode(sound, request.bytes);
+  submit(request);
+}
+
+void NovationLogic::submit(const FileRequest& request) {
   if (files)
     files->post(request);
   else

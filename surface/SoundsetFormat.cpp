@@ -19,38 +19,41 @@ double storedValueAt(const unsigned char* bytes, size_t size, size_t at) {
   return std::isfinite(value) ? value : 0.0;
 }
 
+// Little-endian bytes of a 32-bit integer or an IEEE double, whatever the host's byte order.
+template <typename Value, typename Bits> Value readLittleEndian(const unsigned char* bytes) {
+  static_assert(sizeof(Value) == sizeof(Bits), "same width");
+  Bits bits = 0;
+  for (size_t i = 0; i < sizeof bits; ++i)
+    bits |= static_cast<Bits>(bytes[i]) << (8 * i);
+  Value value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+template <typename Value, typename Bits> void writeLittleEndian(Value value, unsigned char* bytes) {
+  static_assert(sizeof(Value) == sizeof(Bits), "same width");
+  Bits bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  for (size_t i = 0; i < sizeof bits; ++i)
+    bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
+}
+
 } // namespace
 
 int32_t SoundsetFormat::readInt32(const unsigned char* bytes) {
-  uint32_t bits = 0;
-  for (size_t i = 0; i < sizeof bits; ++i)
-    bits |= static_cast<uint32_t>(bytes[i]) << (8 * i);
-  int32_t value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
+  return readLittleEndian<int32_t, uint32_t>(bytes);
 }
 
 double SoundsetFormat::readDouble(const unsigned char* bytes) {
-  uint64_t bits = 0;
-  for (size_t i = 0; i < sizeof bits; ++i)
-    bits |= static_cast<uint64_t>(bytes[i]) << (8 * i);
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
+  return readLittleEndian<double, uint64_t>(bytes);
 }
 
 void SoundsetFormat::writeInt32(int32_t value, unsigned char* bytes) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  for (size_t i = 0; i < sizeof bits; ++i)
-    bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
+  writeLittleEndian<int32_t, uint32_t>(value, bytes);
 }
 
 void SoundsetFormat::writeDouble(double value, unsigned char* bytes) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  for (size_t i = 0; i < sizeof bits; ++i)
-    bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
+  writeLittleEndian<double, uint64_t>(value, bytes);
 }
 
 void SoundsetFormat::encode(const DrumSound& drum, unsigned char* out) {
@@ -65,6 +68,19 @@ void SoundsetFormat::encode(const Soundset& soundset, unsigned char* out) {
   }
   for (int drum = 0; drum < kDrums; ++drum)
     encode(soundset.drums[drum], out + kSlotBytes + drum * kTransferBytes);
+}
+
+void SoundsetFormat::decode(const unsigned char* bytes, DrumSound& drum) {
+  for (int param = 0; param < kParams; ++param)
+    drum.params[param] = readDouble(bytes + param * kRecordBytes);
+}
+
+void SoundsetFormat::decode(const unsigned char* bytes, Soundset& soundset) {
+  for (int slot = 0; slot < kSlots; ++slot)
+    soundset.slots[slot] = ControlAssignment{readInt32(bytes + slot * kRecordBytes),
+                                             readInt32(bytes + slot * kRecordBytes + 4)};
+  for (int drum = 0; drum < kDrums; ++drum)
+    decode(bytes + kSlotBytes + drum * kTransferBytes, soundset.drums[drum]);
 }
 
 ControlAssignment SoundsetFormat::clamped(int drum, int param) {

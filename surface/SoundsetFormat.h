@@ -43,6 +43,10 @@ public:
   // Exactly kSoundsetBytes (kTransferBytes) into out; no allocation.
   static void encode(const Soundset& soundset, unsigned char* out);
   static void encode(const DrumSound& drum, unsigned char* out);
+  // The exact inverse of encode for a whole layout: every field as stored, nothing clamped or
+  // replaced (what a file holds, not what the program loads from it).
+  static void decode(const unsigned char* bytes, Soundset& soundset);
+  static void decode(const unsigned char* bytes, DrumSound& drum);
 
   // The program's loading rules for the first `size` bytes of a file (bytes past the layout are
   // ignored). Slots: whole records only, so a record the file cuts short keeps the slot's

@@ -81,7 +81,9 @@ TEST_F(AudioThread, SixteenHundredNoteOnsInOneCallbackLeaveTheDisplayToItsSender
   callback();
   const double cpu = secondsOn(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
   std::printf("1600 note-ons in one callback: %.0f us of CPU\n", cpu * 1e6);
-  if (kTimed) EXPECT_LT(cpu, 64 / 44100.0) << "CPU time of the callback against its period";
+  if (kTimed) {
+    EXPECT_LT(cpu, 64 / 44100.0) << "CPU time of the callback against its period";
+  }
   EXPECT_TRUE(rig.data.messageQueue.empty());
   EXPECT_TRUE(rig.midiOut.messages().empty()) << "nothing reached the MIDI library meanwhile";
   EXPECT_EQ(rig.texts(4), std::vector<std::string>(1600, "4,0:*")) << "all 1600 marks, in order";
@@ -100,7 +102,9 @@ TEST_F(AudioThread, ConsoleOnAStalledPipeDropsLinesCountsThemAndReportsOnceItDra
     slowest = std::max(slowest, callback());
   }
   std::printf("slowest callback while the console pipe stalled: %.0f us\n", slowest * 1e6);
-  if (kTimed) EXPECT_LT(slowest, 0.010) << "every callback returns within 10 ms";
+  if (kTimed) {
+    EXPECT_LT(slowest, 0.010) << "every callback returns within 10 ms";
+  }
   EXPECT_GT(rig.console.dropped(), 0u);
 
   std::string printed;
@@ -150,7 +154,9 @@ TEST_F(AudioThread, SavesOnAStalledDiskDoNotHoldItUpAndTheNewestContentLands) {
   }
   callbackUntilApplied();
   std::printf("slowest callback while the disk stalled: %.0f us\n", slowest * 1e6);
-  if (kTimed) EXPECT_LT(slowest, 0.010) << "no callback waited for the disk";
+  if (kTimed) {
+    EXPECT_LT(slowest, 0.010) << "no callback waited for the disk";
+  }
   EXPECT_EQ(rig.files.savesPosted(), 200u);
   const std::vector<unsigned char> newest = savedSoundset();
   EXPECT_TRUE(fileBytes("soundset  1.dat").empty()) << "the disk is still stalled";
