@@ -1,6 +1,8 @@
 // Voice lanes: the voices' state into and out of the lanes, the refresh, the SSE2 and AVX2 paths.
 #include "ZorvDrumLanes.h"
 
+#include <emmintrin.h>
+
 #include <atomic>
 #include <cstring>
 #include <limits>
@@ -33,8 +35,10 @@ std::atomic<bool> avx2Allowed{true};
 ZorvDrumLanes::ZorvDrumLanes() {
   std::memset(static_cast<void*>(this), 0, sizeof *this);
   for (int l = 0; l < LANES; l++) {
-    for (Envelopes& e : env)
-      e.state[l] = Glimber::IDLE; // the lanes after the voices never sound
+    for (Envelopes& e : env) { // the lanes after the voices never sound
+      e.state[l] = Glimber::IDLE;
+      e.upper[l] = e.lower[l] = std::numeric_limits<float>::quiet_NaN();
+    }
     untilRefresh[l] = ZorvDrum::REFRESH_INTERVAL;
   }
 }
@@ -55,10 +59,12 @@ void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int fra
   if (frames == 0) return;
   sampleRate = Stk::sampleRate();
   sine = SineAccess::table();
+  minFolds = ZorvDrum::MAX_FOLDS;
   maxFolds = 0;
   for (int l = 0; l < VOICES; l++) {
     voice[l] = voices[l];
     loadLane(l);
+    minFolds = std::min(minFolds, voice[l]->foldCount);
     maxFolds = std::max(maxFolds, voice[l]->foldCount);
   }
   for (int l = 0; l < LANES; l++)
@@ -71,12 +77,35 @@ void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int fra
     storeLane(l);
 }
 
+// Baseline x86-64: four float or two double lanes a vector.
+struct ZorvDrumLanes::Sse2 : Path<4> {
+  static constexpr int W = 4;
+  TAMBREL_LANE_INLINE static bool any(const I& m) { return _mm_movemask_ps(__m128(m)) != 0; }
+  TAMBREL_LANE_INLINE static bool any(const L& m) { return _mm_movemask_pd(__m128d(m)) != 0; }
+  // (a > b) ? a : b, NaN b passed on
+  TAMBREL_LANE_INLINE static F max(const F& a, const F& b) { return F(_mm_max_ps(a, b)); }
+  // Half h of the float lanes in double, and back; a float mask as a double mask.
+  TAMBREL_LANE_INLINE static D toDouble(const F& f, int h) {
+    return D(_mm_cvtps_pd(h ? _mm_movehl_ps(f, f) : __m128(f)));
+  }
+  TAMBREL_LANE_INLINE static F toFloat(const D& low, const D& high) {
+    return F(_mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)));
+  }
+  TAMBREL_LANE_INLINE static L wideMask(const I& m, int h) {
+    return L(h ? _mm_unpackhi_epi32(__m128i(m), __m128i(m))
+               : _mm_unpacklo_epi32(__m128i(m), __m128i(m)));
+  }
+  // Entries at and after each position: adjacent pairs, loaded together and separated.
+  TAMBREL_LANE_INLINE static void sinePoints(const double* table, const HI& at, D& low, D& high) {
+    const __m128d p0 = _mm_loadu_pd(table + uint32_t(at[0]));
+    const __m128d p1 = _mm_loadu_pd(table + uint32_t(at[1]));
+    low = D(_mm_unpacklo_pd(p0, p1));
+    high = D(_mm_unpackhi_pd(p0, p1));
+  }
+};
+
 void ZorvDrumLanes::renderSse2(float* out, unsigned int frames) {
   renderFrames<Sse2>(out, frames);
-}
-
-__attribute__((target("avx2"))) void ZorvDrumLanes::renderAvx2(float* out, unsigned int frames) {
-  renderFrames<Avx2>(out, frames);
 }
 
 void ZorvDrumLanes::refreshLanes() {
@@ -92,15 +121,10 @@ void ZorvDrumLanes::loadLane(int l) {
   const ZorvDrum& v = *voice[l];
   const Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
   for (int k = 0; k < 3; k++) {
-    const Glimber& g = *envelopes[k];
-    Envelopes& e = env[k];
-    e.state[l] = g.state;
-    e.value[l] = g.value;
-    e.target[l] = g.target;
-    e.attackRate[l] = g.attackRate;
-    e.decayRate[l] = g.decayRate;
-    e.sustainLevel[l] = g.sustainLevel;
-    e.releaseRate[l] = g.releaseRate;
+    env[k].state[l] = envelopes[k]->state;
+    env[k].value[l] = envelopes[k]->value;
+    env[k].target[l] = envelopes[k]->target;
+    stepEnvelope(k, l);
   }
   bendDepth[l] = v.bendDepth;
   toneBaseHz[l] = v.toneBaseHz;
@@ -115,17 +139,18 @@ void ZorvDrumLanes::loadLane(int l) {
   noiseCounter[l] = v.noiseSource.counter;
   noiseIndex[l] = v.noiseSource.index;
   noiseTable[l] = v.noiseSource.table;
+  rawNoise[l] = static_cast<float>(noiseTable[l][noiseIndex[l]]);
+  foldedNoise[l] = v.foldAll(rawNoise[l]);
   pitchPeriod[l] = v.pitchNoise.period;
   pitchCounter[l] = v.pitchNoise.counter;
   pitchIndex[l] = v.pitchNoise.index;
   pitchTable[l] = v.pitchNoise.table;
+  randomHz[l] = static_cast<float>(4000 * pitchTable[l][pitchIndex[l]] * v.cubedRandom);
   oscTime[l] = v.oscillator.*SineAccess::time();
   oscRate[l] = v.oscillator.*SineAccess::rate();
   oscOut[l] = v.oscillator.lastOut();
 
   foldCount[l] = v.foldCount;
-  crushInput[l] = std::numeric_limits<float>::quiet_NaN(); // folded again on the first sample
-  crushOutput[l] = 0.0f;
   int32_t counter = v.sampleCounter;
   int32_t phase = counter % ZorvDrum::REFRESH_INTERVAL;
   phase += phase < 0 ? ZorvDrum::REFRESH_INTERVAL : 0;
@@ -148,6 +173,62 @@ void ZorvDrumLanes::loadLane(int l) {
   out1[l] = f.out1;
   out2[l] = f.out2;
   lastOut[l] = v.lastFrame_[0];
+}
+
+void ZorvDrumLanes::stepEnvelope(int k, int l) {
+  const ZorvDrum& v = *voice[l];
+  const Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
+  const Glimber& g = *envelopes[k];
+  Envelopes& e = env[k];
+  const float never = std::numeric_limits<float>::quiet_NaN();
+  e.moving[l] = -1;
+  e.endsOnNaN[l] = 0;
+  e.upper[l] = e.lower[l] = never;
+  switch (e.state[l]) {
+  case Glimber::ATTACK: // x - -y is x + y; a NaN keeps its sign, as the sum would give it
+    e.fall[l] = g.attackRate == g.attackRate ? -g.attackRate : g.attackRate;
+    e.upper[l] = e.target[l];
+    break;
+  case Glimber::DECAY:
+    e.fall[l] = g.decayRate;
+    e.lower[l] = g.sustainLevel;
+    break;
+  case Glimber::RELEASE:
+    e.fall[l] = g.releaseRate;
+    e.lower[l] = 0.0f;
+    e.endsOnNaN[l] = -1;
+    break;
+  default:
+    e.fall[l] = 0.0f;
+    e.moving[l] = 0;
+  }
+}
+
+void ZorvDrumLanes::endStages(int k, int first, int end) {
+  Envelopes& e = env[k];
+  for (int l = first; l < end && l < VOICES; l++) {
+    const float value = e.value[l]; // the sum, in a moving stage
+    if (!(e.moving[l] &&
+          (value >= e.upper[l] || e.lower[l] >= value || (e.endsOnNaN[l] && value != value))))
+      continue;
+    const ZorvDrum& v = *voice[l];
+    const Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
+    switch (e.state[l]) {
+    case Glimber::ATTACK:
+      e.value[l] = e.target[l];
+      e.target[l] = envelopes[k]->sustainLevel;
+      e.state[l] = Glimber::DECAY;
+      break;
+    case Glimber::DECAY:
+      e.value[l] = envelopes[k]->sustainLevel;
+      e.state[l] = Glimber::SUSTAIN;
+      break;
+    default:
+      e.value[l] = 0.0f;
+      e.state[l] = Glimber::IDLE;
+    }
+    stepEnvelope(k, l);
+  }
 }
 
 void ZorvDrumLanes::storeLane(int l) {
