@@ -1,6 +1,8 @@
 // Voice lanes: the voices' state into and out of the lanes, the refresh, the SSE2 and AVX2 paths.
 #include "ZorvDrumLanes.h"
 
+#include "ZorvDrum.h"
+
 #include <emmintrin.h>
 
 #include <atomic>
@@ -10,6 +12,9 @@
 #pragma GCC diagnostic ignored "-Wpsabi" // see ZorvDrumLanes.h
 
 namespace stk {
+
+static_assert(ZorvDrumLanes::NOISE_ENTRIES == Fizzmap::TABLE_LENGTH, "noise table length");
+static_assert(ZorvDrumLanes::COUNTER_WRAP == ZorvDrum::COUNTER_WRAP, "counter wrap");
 
 namespace {
 

@@ -2,7 +2,7 @@
 #ifndef TAMBREL_ZORVDRUMLANES_H
 #define TAMBREL_ZORVDRUMLANES_H
 
-#include "ZorvDrum.h"
+#include "Glimber.h"
 
 #include <cstdint>
 #include <cstring>
@@ -16,10 +16,16 @@
 
 namespace stk {
 
+class ZorvDrum;
+
+// The library's headers stay out of this one: the AVX2 source includes it, and must compile no
+// code but its own for AVX2.
 class ZorvDrumLanes {
 public:
   static constexpr int VOICES = 5;
-  static constexpr int LANES = 8; // voices 0 .. 4, then three lanes that stay idle
+  static constexpr int LANES = 8;                 // voices 0 .. 4, then three lanes that stay idle
+  static constexpr uint32_t NOISE_ENTRIES = 4096; // Fizzmap::TABLE_LENGTH
+  static constexpr int32_t COUNTER_WRAP = 2000000000; // ZorvDrum::COUNTER_WRAP
 
   ZorvDrumLanes();
   ZorvDrumLanes(const ZorvDrumLanes&) = delete;
@@ -38,8 +44,8 @@ private:
   // One value per lane, read and written a vector at a time.
   template <typename E> struct alignas(32) Lanes {
     E at[LANES];
-    E& operator[](int l) { return at[l]; }
-    const E& operator[](int l) const { return at[l]; }
+    TAMBREL_LANE_INLINE E& operator[](int l) { return at[l]; }
+    TAMBREL_LANE_INLINE const E& operator[](int l) const { return at[l]; }
     template <typename V> TAMBREL_LANE_INLINE V get(int first) const {
       V v;
       std::memcpy(&v, &at[first], sizeof v);
@@ -196,7 +202,7 @@ template <class P> inline bool ZorvDrumLanes::sources(int first) {
   noiseCounter.set(first, on ? (step ? U{} : count) : noiseCounter.get<U>(first));
   if (P::any(step)) {
     const U index = noiseIndex.get<U>(first);
-    const U indexAfter = step ? (index + 1) & (Fizzmap::TABLE_LENGTH - 1) : index;
+    const U indexAfter = step ? (index + 1) & (NOISE_ENTRIES - 1) : index;
     noiseIndex.set(first, indexAfter);
     D high = {};
     if (first + HALF < VOICES) high = noiseHalf<P>(first + HALF, indexAfter);
@@ -220,7 +226,7 @@ template <class P> inline bool ZorvDrumLanes::sources(int first) {
   tone.set(first, P::toFloat(sineHalf<P>(first, on), sineHigh));
 
   I counter = sampleCounter.get<I>(first) + 1;
-  counter = counter >= ZorvDrum::COUNTER_WRAP ? I{} : counter;
+  counter = counter >= COUNTER_WRAP ? I{} : counter;
   sampleCounter.set(first, on ? counter : sampleCounter.get<I>(first));
   const I until = untilRefresh.get<I>(first) + on; // one less in a sounding lane
   untilRefresh.set(first, until);
@@ -270,7 +276,7 @@ template <class P> inline void ZorvDrumLanes::output(int first) {
   pitchCounter.set(first, on ? (step ? U{} : count) : pitchCounter.get<U>(first));
   if (P::any(step)) {
     const U index = pitchIndex.get<U>(first);
-    const U indexAfter = step ? (index + 1) & (Fizzmap::TABLE_LENGTH - 1) : index;
+    const U indexAfter = step ? (index + 1) & (NOISE_ENTRIES - 1) : index;
     pitchIndex.set(first, indexAfter);
     D high = {};
     if (first + HALF < VOICES) high = randomHalf<P>(first + HALF, indexAfter);
