@@ -89,6 +89,8 @@ struct ZorvDrumLanes::Sse2 : Path<4> {
   TAMBREL_LANE_INLINE static bool any(const L& m) { return _mm_movemask_pd(__m128d(m)) != 0; }
   // (a > b) ? a : b, NaN b passed on
   TAMBREL_LANE_INLINE static F max(const F& a, const F& b) { return F(_mm_max_ps(a, b)); }
+  // (a < b) ? a : b
+  TAMBREL_LANE_INLINE static F min(const F& a, const F& b) { return F(_mm_min_ps(a, b)); }
   // Half h of the float lanes in double, and back; a float mask as a double mask.
   TAMBREL_LANE_INLINE static D toDouble(const F& f, int h) {
     return D(_mm_cvtps_pd(h ? _mm_movehl_ps(f, f) : __m128(f)));
@@ -146,6 +148,9 @@ void ZorvDrumLanes::loadLane(int l) {
   noiseTable[l] = v.noiseSource.table;
   rawNoise[l] = static_cast<float>(noiseTable[l][noiseIndex[l]]);
   foldedNoise[l] = v.foldAll(rawNoise[l]);
+  nextRawNoise[l] =
+      static_cast<float>(noiseTable[l][(noiseIndex[l] + 1) & (Fizzmap::TABLE_LENGTH - 1)]);
+  nextFoldedNoise[l] = v.foldAll(nextRawNoise[l]);
   pitchPeriod[l] = v.pitchNoise.period;
   pitchCounter[l] = v.pitchNoise.counter;
   pitchIndex[l] = v.pitchNoise.index;

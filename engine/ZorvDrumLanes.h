@@ -80,10 +80,14 @@ private:
   void renderSse2(float* out, unsigned int frames);
   void renderAvx2(float* out, unsigned int frames);
   template <class P> TAMBREL_LANE_INLINE void renderFrames(float* out, unsigned int frames);
-  template <class P> TAMBREL_LANE_INLINE float nextSample();
+  template <class P> TAMBREL_LANE_INLINE void nextSamples();
   template <class P> TAMBREL_LANE_INLINE void tickEnvelope(int k, int first);
-  template <class P> TAMBREL_LANE_INLINE bool sources(int first);
-  template <class P> TAMBREL_LANE_INLINE void output(int first);
+  template <class P>
+  TAMBREL_LANE_INLINE bool sources(int first, typename P::I& on, typename P::F& noise,
+                                   typename P::F& tone);
+  template <class P>
+  TAMBREL_LANE_INLINE void output(int first, const typename P::I& on, const typename P::F& noise,
+                                  const typename P::F& tone);
   template <class P> TAMBREL_LANE_INLINE typename P::D sineHalf(int base, const typename P::I& on);
   template <class P>
   TAMBREL_LANE_INLINE typename P::D noiseHalf(int base, const typename P::U& index);
@@ -109,19 +113,20 @@ private:
   Lanes<float> bendValue, noiseEnvValue, oscEnvValue;
   Lanes<float> lastToneHz;
   Lanes<int32_t> rateStale; // the oscillator's rate was set at another sample rate
-  Lanes<int32_t> active;    // the noise or the oscillator envelope is not idle this sample
   Lanes<uint32_t> noisePeriod, noiseCounter, noiseIndex;
-  Lanes<float> rawNoise, foldedNoise; // the current noise entry as a float, and its folds
+  Lanes<float> rawNoise, foldedNoise;         // the current noise entry as a float, and its folds
+  Lanes<float> nextRawNoise, nextFoldedNoise; // the same of the entry after
   Lanes<uint32_t> pitchPeriod, pitchCounter, pitchIndex;
   Lanes<float> randomHz;                  // from the current pitch noise entry
   Lanes<double> oscTime, oscRate, oscOut; // the oscillator's read position and rate in entries
-  Lanes<float> noise, tone;               // this sample's crushed noise and sine
   Lanes<int32_t> foldCount;
   Lanes<int32_t> sampleCounter, untilRefresh;
   Lanes<int32_t> sounded; // the lane has sounded during this render
   Lanes<double> cubedRandom, noiseVeloGain, toneGain, amplitude, noiseLevel;
   Lanes<float> a1, a2, a3, b1, b2, in1, in2, out1, out2; // the filters' coefficients, histories
   Lanes<float> lastOut;
+  static constexpr unsigned int CHUNK = 64;
+  alignas(32) float voiceSamples[CHUNK][LANES];
   int minFolds, maxFolds; // the fewest and the most passes of any voice
   double sampleRate;      // Hz, during this render
   const double* sine;     // the library's sine table, 2048 entries and the first again
@@ -179,7 +184,9 @@ inline typename P::D ZorvDrumLanes::noiseHalf(int base, const typename P::U& ind
 
 // The first half of ZorvDrum::nextSample for the lanes from `first` on, up to the refresh:
 // envelopes, noise, oscillator, crush and counter. True when a lane's refresh is due.
-template <class P> inline bool ZorvDrumLanes::sources(int first) {
+template <class P>
+inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& noise,
+                                   typename P::F& tone) {
   typedef typename P::F F;
   typedef typename P::I I;
   typedef typename P::U U;
@@ -191,8 +198,7 @@ template <class P> inline bool ZorvDrumLanes::sources(int first) {
   oscEnvValue.set(first, env[2].value.get<F>(first));
   bendValue.set(first, env[0].value.get<F>(first) * bendDepth.get<F>(first));
   const I noiseIdle = env[1].state.get<I>(first) == Glimber::IDLE;
-  const I on = ~(noiseIdle & (env[2].state.get<I>(first) == Glimber::IDLE));
-  active.set(first, on);
+  on = ~(noiseIdle & (env[2].state.get<I>(first) == Glimber::IDLE));
   if (!P::any(on)) return false;
   sounded.set(first, sounded.get<I>(first) | on);
 
@@ -204,9 +210,13 @@ template <class P> inline bool ZorvDrumLanes::sources(int first) {
     const U index = noiseIndex.get<U>(first);
     const U indexAfter = step ? (index + 1) & (NOISE_ENTRIES - 1) : index;
     noiseIndex.set(first, indexAfter);
+    rawNoise.set(first, step ? nextRawNoise.get<F>(first) : rawNoise.get<F>(first));
+    foldedNoise.set(first, step ? nextFoldedNoise.get<F>(first) : foldedNoise.get<F>(first));
+    // The entry after, read and folded while this one sounds: a step never waits for the folds.
+    const U ahead = (indexAfter + 1) & (NOISE_ENTRIES - 1);
     D high = {};
-    if (first + HALF < VOICES) high = noiseHalf<P>(first + HALF, indexAfter);
-    const F w = P::toFloat(noiseHalf<P>(first, indexAfter), high);
+    if (first + HALF < VOICES) high = noiseHalf<P>(first + HALF, ahead);
+    const F w = P::toFloat(noiseHalf<P>(first, ahead), high);
     // Every lane folds at least minFolds times; a lane with fewer passes than maxFolds keeps
     // its value from its last pass on.
     const F floor = F{} - 1.0f;
@@ -216,14 +226,14 @@ template <class P> inline bool ZorvDrumLanes::sources(int first) {
     const I passes = foldCount.get<I>(first);
     for (int pass = minFolds; pass < maxFolds; pass++)
       folded = pass < passes ? P::max(floor, 2.0f * (folded - 0.5f)) : folded;
-    rawNoise.set(first, w);
-    foldedNoise.set(first, folded);
+    nextRawNoise.set(first, w);
+    nextFoldedNoise.set(first, folded);
   }
-  noise.set(first, noiseIdle ? rawNoise.get<F>(first) : foldedNoise.get<F>(first));
+  noise = noiseIdle ? rawNoise.get<F>(first) : foldedNoise.get<F>(first);
 
   D sineHigh = {};
   if (first + HALF < VOICES) sineHigh = sineHalf<P>(first + HALF, on);
-  tone.set(first, P::toFloat(sineHalf<P>(first, on), sineHigh));
+  tone = P::toFloat(sineHalf<P>(first, on), sineHigh);
 
   I counter = sampleCounter.get<I>(first) + 1;
   counter = counter >= COUNTER_WRAP ? I{} : counter;
@@ -258,14 +268,15 @@ inline void ZorvDrumLanes::mixHalf(int base, const typename P::F& y, const typen
 
 // The second half of ZorvDrum::nextSample, after the refresh: pitch noise, the oscillator's
 // next rate, filter, mix and limits.
-template <class P> inline void ZorvDrumLanes::output(int first) {
+template <class P>
+inline void ZorvDrumLanes::output(int first, const typename P::I& on, const typename P::F& w,
+                                  const typename P::F& s) {
   typedef typename P::F F;
   typedef typename P::I I;
   typedef typename P::U U;
   typedef typename P::D D;
   typedef typename P::L L;
   constexpr int HALF = P::W / 2;
-  const I on = active.get<I>(first);
   if (!P::any(on)) {
     lastOut.set(first, F{});
     return;
@@ -302,7 +313,6 @@ template <class P> inline void ZorvDrumLanes::output(int first) {
     }
   }
 
-  const F w = noise.get<F>(first);
   const F x1 = in1.get<F>(first), x2 = in2.get<F>(first);
   const F y1 = out1.get<F>(first), y2 = out2.get<F>(first);
   const F y = a1.get<F>(first) * w + a2.get<F>(first) * x1 + a3.get<F>(first) * x2 -
@@ -312,33 +322,44 @@ template <class P> inline void ZorvDrumLanes::output(int first) {
   out2.set(first, on ? y1 : y2);
   out1.set(first, on ? y : y1);
 
-  const F s = tone.get<F>(first);
   D noise0, tone0, noise1 = {}, tone1 = {};
   mixHalf<P>(first, y, s, noise0, tone0);
   if (first + HALF < VOICES) mixHalf<P>(first + HALF, y, s, noise1, tone1);
   const F mix = P::toFloat(noise0, noise1) * noiseEnvValue.get<F>(first) +
                 P::toFloat(tone0, tone1) * oscEnvValue.get<F>(first);
   F out = mix == mix ? mix : F{}; // NaN from parameters far outside 0 .. 1
-  out = out < -1.0f ? F{} - 1.0f : out;
-  out = 1.0f < out ? F{} + 1.0f : out;
+  out = P::max(F{} - 1.0f, out);  // std::max(out, -1.0f)
+  out = P::min(F{} + 1.0f, out);  // std::min(out, 1.0f)
   lastOut.set(first, on ? out : F{});
 }
 
-template <class P> inline float ZorvDrumLanes::nextSample() {
-  bool due = sources<P>(0);
-  if (P::W == 4) due |= sources<P>(4);
+template <class P> inline void ZorvDrumLanes::nextSamples() {
+  typename P::I on[2] = {};
+  typename P::F noise[2] = {}, tone[2] = {};
+  bool due = sources<P>(0, on[0], noise[0], tone[0]);
+  if (P::W == 4) due |= sources<P>(4, on[1], noise[1], tone[1]);
   if (due) refreshLanes();
-  output<P>(0);
-  if (P::W == 4) output<P>(4);
-  float sum = 0.0f;
-  for (int v = 0; v < VOICES; v++)
-    sum = sum + lastOut[v];
-  return sum;
+  output<P>(0, on[0], noise[0], tone[0]);
+  if (P::W == 4) output<P>(4, on[1], noise[1], tone[1]);
 }
 
+// The voices' samples of up to CHUNK frames are kept and summed after them, so that no sample
+// waits for the sum of the one before.
 template <class P> inline void ZorvDrumLanes::renderFrames(float* out, unsigned int frames) {
-  for (unsigned int i = 0; i < frames; i++)
-    out[i] = nextSample<P>();
+  for (unsigned int done = 0; done < frames;) {
+    const unsigned int chunk = frames - done < CHUNK ? frames - done : CHUNK;
+    for (unsigned int i = 0; i < chunk; i++) {
+      nextSamples<P>();
+      std::memcpy(voiceSamples[i], lastOut.at, sizeof voiceSamples[i]);
+    }
+    for (unsigned int i = 0; i < chunk; i++) {
+      float sum = 0.0f;
+      for (int v = 0; v < VOICES; v++)
+        sum = sum + voiceSamples[i][v];
+      out[done + i] = sum;
+    }
+    done += chunk;
+  }
 }
 
 } // namespace stk
