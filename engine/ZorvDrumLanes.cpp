@@ -91,6 +91,8 @@ struct ZorvDrumLanes::Sse2 : Path<4> {
   TAMBREL_LANE_INLINE static F max(const F& a, const F& b) { return F(_mm_max_ps(a, b)); }
   // (a < b) ? a : b
   TAMBREL_LANE_INLINE static F min(const F& a, const F& b) { return F(_mm_min_ps(a, b)); }
+  TAMBREL_LANE_INLINE static D max(const D& a, const D& b) { return D(_mm_max_pd(a, b)); }
+  TAMBREL_LANE_INLINE static D min(const D& a, const D& b) { return D(_mm_min_pd(a, b)); }
   // Half h of the float lanes in double, and back; a float mask as a double mask.
   TAMBREL_LANE_INLINE static D toDouble(const F& f, int h) {
     return D(_mm_cvtps_pd(h ? _mm_movehl_ps(f, f) : __m128(f)));

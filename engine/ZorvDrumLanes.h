@@ -155,10 +155,12 @@ template <class P> inline typename P::D ZorvDrumLanes::sineHalf(int base, const 
   const int h = base % P::W ? 1 : 0;
   // The library's SineWave::tick: wrap into the table, interpolate linearly, advance.
   D time = oscTime.get<D>(base);
-  while (P::any(time < 0.0))
-    time = time < 0.0 ? time + 2048.0 : time;
-  while (P::any(time >= 2048.0))
-    time = time >= 2048.0 ? time - 2048.0 : time;
+  if (P::any((time < 0.0) | (time >= 2048.0))) { // once a cycle, or when the rate turns back
+    while (P::any(time < 0.0))
+      time = time < 0.0 ? time + 2048.0 : time;
+    while (P::any(time >= 2048.0))
+      time = time >= 2048.0 ? time - 2048.0 : time;
+  }
   const HI at = __builtin_convertvector(time, HI) & 2047; // a NaN time reads entry 0
   const D alpha = time - __builtin_convertvector(at, D);
   D low, high;
@@ -305,8 +307,8 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
     for (int h = 0; h < 2 && first + h * HALF < VOICES; h++) {
       const int base = first + h * HALF;
       D hz = P::toDouble(toneHz, h);
-      hz = hz > half ? D{} + half : hz;
-      hz = hz < -half ? D{} - half : hz;
+      hz = P::min(D{} + half, hz); // hz > half ? half : hz
+      hz = P::max(D{} - half, hz); // hz < -half ? -half : hz
       hz = hz == hz ? hz : D{};
       const L set = P::wideMask(retune, h);
       oscRate.set(base, set ? 2048.0 * hz / sampleRate : oscRate.get<D>(base)); // setFrequency
