@@ -94,15 +94,18 @@ void kitSample(benchmark::State& state) {
 BENCHMARK(kitSample)->ArgName("sounding")->Arg(0)->Arg(1)->Arg(5);
 
 // The kit's block render, 256 frames a call (one audio callback), with the first `range(0)`
-// drums struck again every 20000 samples, on the AVX2 path (range(1) = 1, where the processor
-// has it) or the SSE2 path; one iteration is one kit sample.
+// drums struck again every 20000 samples, with the lanes on SSE2 (path 0) or AVX2 (1, where the
+// processor has it), or the kit's own choice (2); one iteration is one kit sample.
 void kitBlock(benchmark::State& state) {
   stk::Stk::setSampleRate(44100.0);
-  if (state.range(1) && !stk::ZorvDrumLanes::avx2Supported()) {
+  if (state.range(1) == 1 && !stk::ZorvDrumLanes::avx2Supported()) {
     state.SkipWithError("no AVX2 on this processor");
     return;
   }
-  stk::ZorvDrumLanes::allowAvx2(state.range(1) != 0);
+  const stk::ZorvDrumLanes::Path paths[] = {stk::ZorvDrumLanes::Path::SSE2,
+                                            stk::ZorvDrumLanes::Path::AVX2,
+                                            stk::ZorvDrumLanes::Path::AUTOMATIC};
+  stk::ZorvDrumLanes::choosePath(paths[state.range(1)]);
   auto kit = std::make_unique<stk::ZorvDrumKit>();
   int sounding = static_cast<int>(state.range(0));
   const unsigned int frames = 256;
@@ -121,10 +124,10 @@ void kitBlock(benchmark::State& state) {
     }
     next++;
   }
-  stk::ZorvDrumLanes::allowAvx2(true);
+  stk::ZorvDrumLanes::choosePath(stk::ZorvDrumLanes::Path::AUTOMATIC);
   reportRealTime(state);
 }
-BENCHMARK(kitBlock)->ArgNames({"sounding", "avx2"})->ArgsProduct({{0, 1, 5}, {0, 1}});
+BENCHMARK(kitBlock)->ArgNames({"sounding", "path"})->ArgsProduct({{0, 1, 5}, {0, 1, 2}});
 
 // Five separate voices ticked one after another and summed, struck again every 20000 samples:
 // the scalar reference for the kit's lanes.

@@ -33,7 +33,7 @@ bool detectAvx2() {
 }
 
 const bool cpuHasAvx2 = detectAvx2();
-std::atomic<bool> avx2Allowed{true};
+std::atomic<ZorvDrumLanes::Path> chosenPath{ZorvDrumLanes::Path::AUTOMATIC};
 
 } // namespace
 
@@ -52,16 +52,29 @@ bool ZorvDrumLanes::avx2Supported() {
   return cpuHasAvx2;
 }
 
-void ZorvDrumLanes::allowAvx2(bool allowed) {
-  avx2Allowed.store(allowed, std::memory_order_relaxed);
-}
-
-bool ZorvDrumLanes::usingAvx2() {
-  return cpuHasAvx2 && avx2Allowed.load(std::memory_order_relaxed);
+void ZorvDrumLanes::choosePath(Path path) {
+  chosenPath.store(path, std::memory_order_relaxed);
 }
 
 void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int frames) {
   if (frames == 0) return;
+  const Path path = chosenPath.load(std::memory_order_relaxed);
+  const bool avx2 = cpuHasAvx2 && path != Path::SSE2;
+  if (path == Path::AUTOMATIC) {
+    int sounding = 0; // no voice starts sounding within a block
+    for (int l = 0; l < VOICES; l++)
+      sounding += voices[l]->noiseEnvelope->state != Glimber::IDLE ||
+                  voices[l]->oscEnvelope->state != Glimber::IDLE;
+    if (sounding >= 1 && sounding <= (avx2 ? 1 : 3)) {
+      for (unsigned int i = 0; i < frames; i++) {
+        float sum = 0.0f;
+        for (int l = 0; l < VOICES; l++)
+          sum = sum + voices[l]->nextSample();
+        out[i] = sum;
+      }
+      return;
+    }
+  }
   sampleRate = Stk::sampleRate();
   sine = SineAccess::table();
   minFolds = ZorvDrum::MAX_FOLDS;
@@ -74,7 +87,7 @@ void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int fra
   }
   for (int l = 0; l < LANES; l++)
     sounded[l] = 0;
-  if (usingAvx2())
+  if (avx2)
     renderAvx2(out, frames);
   else
     renderSse2(out, frames);
@@ -83,7 +96,7 @@ void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int fra
 }
 
 // Baseline x86-64: four float or two double lanes a vector.
-struct ZorvDrumLanes::Sse2 : Path<4> {
+struct ZorvDrumLanes::Sse2 : Vectors<4> {
   static constexpr int W = 4;
   TAMBREL_LANE_INLINE static bool any(const I& m) { return _mm_movemask_ps(__m128(m)) != 0; }
   TAMBREL_LANE_INLINE static bool any(const L& m) { return _mm_movemask_pd(__m128d(m)) != 0; }

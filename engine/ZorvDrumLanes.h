@@ -35,10 +35,13 @@ public:
   // the voices' own nextSample would give; the voices hold their state again on return.
   void render(ZorvDrum* const* voices, float* out, unsigned int frames);
 
-  // Whether the processor runs the AVX2 path; allowAvx2(false) keeps every render on SSE2.
+  // AUTOMATIC, the default: AVX2 where the processor has it, else SSE2, and a block in which only
+  // a few voices sound (one on AVX2, up to three on SSE2) is left to the voices themselves, which
+  // are faster then. SSE2 and AVX2 always render in lanes on that path (AVX2 only where the
+  // processor has it).
+  enum class Path { AUTOMATIC, SSE2, AVX2 };
   static bool avx2Supported();
-  static void allowAvx2(bool allowed);
-  static bool usingAvx2();
+  static void choosePath(Path path);
 
 private:
   // One value per lane, read and written a vector at a time.
@@ -59,7 +62,7 @@ private:
   // The vectors of a path: W float lanes, and the same lanes as two vectors of doubles. Masks
   // are 0 or -1 in each lane. Sse2 and Avx2 add any, half, join and sinePoints, each in the
   // source compiled for its instruction set.
-  template <int W> struct Path {
+  template <int W> struct Vectors {
     typedef float F __attribute__((vector_size(4 * W)));
     typedef int32_t I __attribute__((vector_size(4 * W)));
     typedef uint32_t U __attribute__((vector_size(4 * W)));

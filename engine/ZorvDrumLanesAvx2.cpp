@@ -6,7 +6,7 @@
 
 namespace stk {
 
-struct ZorvDrumLanes::Avx2 : Path<8> {
+struct ZorvDrumLanes::Avx2 : Vectors<8> {
   static constexpr int W = 8;
   TAMBREL_LANE_INLINE static bool any(const I& m) {
     return !_mm256_testz_si256(__m256i(m), __m256i(m));

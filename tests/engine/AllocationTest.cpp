@@ -73,7 +73,9 @@ TEST(Allocation, KitRenderingWithNotesAndParameterChangesAllocatesNothing) {
   float frames[150];
   for (int block = 0; block < 600; block++) {
     // Sample by sample, then in blocks on each path.
-    stk::ZorvDrumLanes::allowAvx2(block >= 400);
+    stk::ZorvDrumLanes::choosePath(block < 400   ? stk::ZorvDrumLanes::Path::SSE2
+                                   : block < 500 ? stk::ZorvDrumLanes::Path::AVX2
+                                                 : stk::ZorvDrumLanes::Path::AUTOMATIC);
     kit.noteOn(notes[block % 6] + 0.5, 0.3 + (block % 7) / 10.0);
     for (int p = 0; p < 3; p++)
       kit.setParam(block % 5, (block * 7 + p) % 21, ((block * 37 + p * 11) % 128) / 128.0);
@@ -86,7 +88,7 @@ TEST(Allocation, KitRenderingWithNotesAndParameterChangesAllocatesNothing) {
     if (block % 3 == 0) kit.noteOff(notes[(block + 2) % 6]);
   }
   counting = false;
-  stk::ZorvDrumLanes::allowAvx2(true);
+  stk::ZorvDrumLanes::choosePath(stk::ZorvDrumLanes::Path::AUTOMATIC);
   EXPECT_EQ(probe, 2);
   EXPECT_EQ(allocations.load(), 0); // over 90000 kit samples
   EXPECT_GT(energy, 1.0);

@@ -40,7 +40,8 @@ std::vector<StkFloat> renderHit(int drum, std::vector<std::pair<int, StkFloat>> 
   kit.noteOn(kitNotes[drum], 100 / 128.0);
   std::vector<StkFloat> out(length);
   std::vector<float> block(256);
-  stk::ZorvDrumLanes::allowAvx2(route == AVX2_BLOCKS);
+  stk::ZorvDrumLanes::choosePath(route == AVX2_BLOCKS ? stk::ZorvDrumLanes::Path::AVX2
+                                                      : stk::ZorvDrumLanes::Path::SSE2);
   for (int i = 0; i < length;) {
     if (i == releaseAt) kit.noteOff(kitNotes[drum]);
     int frames = std::min(256, length - i);
@@ -53,7 +54,7 @@ std::vector<StkFloat> renderHit(int drum, std::vector<std::pair<int, StkFloat>> 
     for (int k = 0; k < frames; k++)
       out[i++] = block[k];
   }
-  stk::ZorvDrumLanes::allowAvx2(true);
+  stk::ZorvDrumLanes::choosePath(stk::ZorvDrumLanes::Path::AUTOMATIC);
   return out;
 }
 

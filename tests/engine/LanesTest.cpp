@@ -20,14 +20,20 @@ namespace {
 
 const int kitNotes[] = {36, 38, 39, 42, 46};
 
-std::vector<bool> lanePaths() { // false: SSE2, true: AVX2 where the processor has it
-  if (ZorvDrumLanes::avx2Supported()) return {false, true};
-  return {false};
+typedef ZorvDrumLanes::Path Path;
+
+std::vector<Path> lanePaths() { // automatic: now the lanes, now the voices alone
+  if (ZorvDrumLanes::avx2Supported()) return {Path::SSE2, Path::AVX2, Path::AUTOMATIC};
+  return {Path::SSE2, Path::AUTOMATIC};
+}
+
+const char* nameOf(Path path) {
+  return path == Path::SSE2 ? "SSE2" : path == Path::AVX2 ? "AVX2" : "automatic";
 }
 
 struct PathChoice {
-  explicit PathChoice(bool avx2) { ZorvDrumLanes::allowAvx2(avx2); }
-  ~PathChoice() { ZorvDrumLanes::allowAvx2(true); }
+  explicit PathChoice(Path path) { ZorvDrumLanes::choosePath(path); }
+  ~PathChoice() { ZorvDrumLanes::choosePath(Path::AUTOMATIC); }
 };
 
 uint32_t bitsOf(float x) {
@@ -67,15 +73,15 @@ void expectSameVoice(ZorvDrum& lane, ZorvDrum& alone, int drum, long at) {
 } // namespace
 
 TEST(KitLanes, RandomPlayingMatchesFiveSeparateVoices) {
-  for (bool avx2 : lanePaths()) {
-    SCOPED_TRACE(avx2 ? "AVX2" : "SSE2");
-    PathChoice path(avx2);
+  for (Path path : lanePaths()) {
+    SCOPED_TRACE(nameOf(path));
+    PathChoice choice(path);
     stk::Stk::setSampleRate(44100.0);
     stk::ZorvDrumKit kit(7);
     std::unique_ptr<ZorvDrum> alone[5];
     for (auto& voice : alone)
       voice = std::make_unique<ZorvDrum>(7);
-    std::mt19937 rng(avx2 ? 2024 : 1999);
+    std::mt19937 rng(1999 + static_cast<int>(path));
     std::vector<float> block(1000);
     long at = 0, mismatches = 0, sounding = 0;
     for (int round = 0; round < 3000 && mismatches == 0; round++) {
@@ -143,9 +149,9 @@ TEST(KitLanes, RandomPlayingMatchesFiveSeparateVoices) {
 // The audio callback renders in blocks between messages; a file renderer may tick sample by
 // sample: both give the same samples.
 TEST(KitLanes, BlocksOfAnySizeGiveTheSamplesOfTick) {
-  for (bool avx2 : lanePaths()) {
-    SCOPED_TRACE(avx2 ? "AVX2" : "SSE2");
-    PathChoice path(avx2);
+  for (Path path : lanePaths()) {
+    SCOPED_TRACE(nameOf(path));
+    PathChoice choice(path);
     stk::Stk::setSampleRate(44100.0);
     stk::ZorvDrumKit byBlock(3), byTick(3);
     std::vector<float> block(4096);
