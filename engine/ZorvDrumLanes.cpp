@@ -113,6 +113,7 @@ struct ZorvDrumLanes::Sse2 : Vectors<4> {
   TAMBREL_LANE_INLINE static F toFloat(const D& low, const D& high) {
     return F(_mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)));
   }
+  TAMBREL_LANE_INLINE static D throughFloat(const D& d) { return D(_mm_cvtps_pd(_mm_cvtpd_ps(d))); }
   TAMBREL_LANE_INLINE static L wideMask(const I& m, int h) {
     return L(h ? _mm_unpackhi_epi32(__m128i(m), __m128i(m))
                : _mm_unpacklo_epi32(__m128i(m), __m128i(m)));

@@ -87,17 +87,17 @@ private:
   template <class P> TAMBREL_LANE_INLINE void tickEnvelope(int k, int first);
   template <class P>
   TAMBREL_LANE_INLINE bool sources(int first, typename P::I& on, typename P::F& noise,
-                                   typename P::F& tone);
+                                   typename P::D (&tone)[2]);
   template <class P>
   TAMBREL_LANE_INLINE void output(int first, const typename P::I& on, const typename P::F& noise,
-                                  const typename P::F& tone);
+                                  const typename P::D (&tone)[2]);
   template <class P> TAMBREL_LANE_INLINE typename P::D sineHalf(int base, const typename P::I& on);
   template <class P>
   TAMBREL_LANE_INLINE typename P::D noiseHalf(int base, const typename P::U& index);
   template <class P>
   TAMBREL_LANE_INLINE typename P::D randomHalf(int base, const typename P::U& index);
   template <class P>
-  TAMBREL_LANE_INLINE void mixHalf(int base, const typename P::F& y, const typename P::F& s,
+  TAMBREL_LANE_INLINE void mixHalf(int base, const typename P::F& y, const typename P::D& s,
                                    typename P::D& noiseOut, typename P::D& toneOut);
 
   // Voice `lane` into its lane, and back: every value that changes while the voice sounds.
@@ -191,7 +191,7 @@ inline typename P::D ZorvDrumLanes::noiseHalf(int base, const typename P::U& ind
 // envelopes, noise, oscillator, crush and counter. True when a lane's refresh is due.
 template <class P>
 inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& noise,
-                                   typename P::F& tone) {
+                                   typename P::D (&tone)[2]) {
   typedef typename P::F F;
   typedef typename P::I I;
   typedef typename P::U U;
@@ -236,9 +236,9 @@ inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& 
   }
   noise = noiseIdle ? rawNoise.get<F>(first) : foldedNoise.get<F>(first);
 
-  D sineHigh = {};
-  if (first + HALF < VOICES) sineHigh = sineHalf<P>(first + HALF, on);
-  tone = P::toFloat(sineHalf<P>(first, on), sineHigh);
+  // The sine as the float the voice keeps of it, in double for the tone gain.
+  tone[0] = P::throughFloat(sineHalf<P>(first, on));
+  tone[1] = first + HALF < VOICES ? P::throughFloat(sineHalf<P>(first + HALF, on)) : D{};
 
   I counter = sampleCounter.get<I>(first) + 1;
   counter = counter >= COUNTER_WRAP ? I{} : counter;
@@ -262,20 +262,20 @@ inline typename P::D ZorvDrumLanes::randomHalf(int base, const typename P::U& in
 
 // The noise and tone parts of the mix of the lanes from `base` on, computed in double.
 template <class P>
-inline void ZorvDrumLanes::mixHalf(int base, const typename P::F& y, const typename P::F& s,
+inline void ZorvDrumLanes::mixHalf(int base, const typename P::F& y, const typename P::D& s,
                                    typename P::D& noiseOut, typename P::D& toneOut) {
   typedef typename P::D D;
   const int h = base % P::W ? 1 : 0;
   noiseOut = P::toDouble(y, h) * noiseVeloGain.get<D>(base) * amplitude.get<D>(base) *
              noiseLevel.get<D>(base);
-  toneOut = toneGain.get<D>(base) * P::toDouble(s, h);
+  toneOut = toneGain.get<D>(base) * s;
 }
 
 // The second half of ZorvDrum::nextSample, after the refresh: pitch noise, the oscillator's
 // next rate, filter, mix and limits.
 template <class P>
 inline void ZorvDrumLanes::output(int first, const typename P::I& on, const typename P::F& w,
-                                  const typename P::F& s) {
+                                  const typename P::D (&s)[2]) {
   typedef typename P::F F;
   typedef typename P::I I;
   typedef typename P::U U;
@@ -328,8 +328,8 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
   out1.set(first, on ? y : y1);
 
   D noise0, tone0, noise1 = {}, tone1 = {};
-  mixHalf<P>(first, y, s, noise0, tone0);
-  if (first + HALF < VOICES) mixHalf<P>(first + HALF, y, s, noise1, tone1);
+  mixHalf<P>(first, y, s[0], noise0, tone0);
+  if (first + HALF < VOICES) mixHalf<P>(first + HALF, y, s[1], noise1, tone1);
   const F mix = P::toFloat(noise0, noise1) * noiseEnvValue.get<F>(first) +
                 P::toFloat(tone0, tone1) * oscEnvValue.get<F>(first);
   F out = mix == mix ? mix : F{}; // NaN from parameters far outside 0 .. 1
@@ -340,7 +340,8 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
 
 template <class P> inline void ZorvDrumLanes::nextSamples() {
   typename P::I on[2] = {};
-  typename P::F noise[2] = {}, tone[2] = {};
+  typename P::F noise[2] = {};
+  typename P::D tone[2][2] = {};
   bool due = sources<P>(0, on[0], noise[0], tone[0]);
   if (P::W == 4) due |= sources<P>(4, on[1], noise[1], tone[1]);
   if (due) refreshLanes();

@@ -28,6 +28,9 @@ struct ZorvDrumLanes::Avx2 : Vectors<8> {
     return F(_mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(low)),
                                   _mm256_cvtpd_ps(high), 1));
   }
+  TAMBREL_LANE_INLINE static D throughFloat(const D& d) {
+    return D(_mm256_cvtps_pd(_mm256_cvtpd_ps(d)));
+  }
   TAMBREL_LANE_INLINE static L wideMask(const I& m, int h) {
     return L(_mm256_cvtepi32_epi64(h ? _mm256_extracti128_si256(__m256i(m), 1)
                                      : _mm256_castsi256_si128(__m256i(m))));
