@@ -207,7 +207,6 @@ void ZorvDrumLanes::stepEnvelope(int k, int l) {
   const Glimber& g = *envelopes[k];
   Envelopes& e = env[k];
   const float never = std::numeric_limits<float>::quiet_NaN();
-  e.moving[l] = -1;
   e.endsOnNaN[l] = 0;
   e.upper[l] = e.lower[l] = never;
   switch (e.state[l]) {
@@ -226,16 +225,14 @@ void ZorvDrumLanes::stepEnvelope(int k, int l) {
     break;
   default:
     e.fall[l] = 0.0f;
-    e.moving[l] = 0;
   }
 }
 
 void ZorvDrumLanes::endStages(int k, int first, int end) {
   Envelopes& e = env[k];
   for (int l = first; l < end && l < VOICES; l++) {
-    const float value = e.value[l]; // the sum, in a moving stage
-    if (!(e.moving[l] &&
-          (value >= e.upper[l] || e.lower[l] >= value || (e.endsOnNaN[l] && value != value))))
+    const float value = e.value[l];
+    if (!(value >= e.upper[l] || e.lower[l] >= value || (e.endsOnNaN[l] && value != value)))
       continue;
     const ZorvDrum& v = *voice[l];
     const Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};

@@ -74,9 +74,10 @@ private:
   struct Avx2;
 
   // An envelope's step as a difference, value - fall, ending its stage when it reaches `upper`
-  // (attack), falls to `lower` (decay, release) or, in a release, is NaN. NaN bounds never end.
+  // (attack), falls to `lower` (decay, release) or, in a release, is NaN. NaN bounds never end;
+  // a sustained or idle envelope falls by +0, which leaves every value as it is.
   struct Envelopes {
-    Lanes<int32_t> state, moving, endsOnNaN;
+    Lanes<int32_t> state, endsOnNaN;
     Lanes<float> value, target, fall, upper, lower;
   };
 
@@ -144,9 +145,9 @@ template <class P> inline void ZorvDrumLanes::tickEnvelope(int k, int first) {
   Envelopes& e = env[k];
   const F value = e.value.get<F>(first);
   const F next = value - e.fall.get<F>(first);
-  const I ends = (next >= e.upper.get<F>(first)) | (e.lower.get<F>(first) >= next) |
-                 (e.endsOnNaN.get<I>(first) & (next != next));
-  e.value.set(first, e.moving.get<I>(first) ? next : value);
+  // A NaN ends only a release; endStages tells.
+  const I ends = (next >= e.upper.get<F>(first)) | (e.lower.get<F>(first) >= next) | (next != next);
+  e.value.set(first, next);
   if (P::any(ends)) endStages(k, first, first + P::W);
 }
 
