@@ -5,6 +5,7 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <limits>

@@ -60,8 +60,9 @@ private:
   };
 
   // The vectors of a path: W float lanes, and the same lanes as two vectors of doubles. Masks
-  // are 0 or -1 in each lane. Sse2 and Avx2 add any, half, join and sinePoints, each in the
-  // source compiled for its instruction set.
+  // are 0 or -1 in each lane. Sse2 and Avx2 add the operations that need their instruction set
+  // (any, min, max, conversions between the float and the double lanes, sinePoints), each in the
+  // source compiled for it.
   template <int W> struct Vectors {
     typedef float F __attribute__((vector_size(4 * W)));
     typedef int32_t I __attribute__((vector_size(4 * W)));
