@@ -5,6 +5,7 @@
 #include "Plinvex.h"
 #include "ZorvDrum.h"
 #include "ZorvDrumKit.h"
+#include "ZorvDrumLanes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -91,6 +92,63 @@ void kitSample(benchmark::State& state) {
   reportRealTime(state);
 }
 BENCHMARK(kitSample)->ArgName("sounding")->Arg(0)->Arg(1)->Arg(5);
+
+// The kit's block render, 256 frames a call (one audio callback), with the first `range(0)`
+// drums struck again every 20000 samples, with the lanes on SSE2 (path 0) or AVX2 (1, where the
+// processor has it), or the kit's own choice (2); one iteration is one kit sample.
+void kitBlock(benchmark::State& state) {
+  stk::Stk::setSampleRate(44100.0);
+  if (state.range(1) == 1 && !stk::ZorvDrumLanes::avx2Supported()) {
+    state.SkipWithError("no AVX2 on this processor");
+    return;
+  }
+  const stk::ZorvDrumLanes::Path paths[] = {stk::ZorvDrumLanes::Path::SSE2,
+                                            stk::ZorvDrumLanes::Path::AVX2,
+                                            stk::ZorvDrumLanes::Path::AUTOMATIC};
+  stk::ZorvDrumLanes::choosePath(paths[state.range(1)]);
+  auto kit = std::make_unique<stk::ZorvDrumKit>();
+  int sounding = static_cast<int>(state.range(0));
+  const unsigned int frames = 256;
+  float block[frames];
+  long n = 0;
+  unsigned int next = frames;
+  for (auto _ : state) {
+    if (next == frames) {
+      if (n % 20000 < frames)
+        for (int d = 0; d < sounding; d++)
+          kit->noteOn(kitNotes[d], 0.8);
+      kit->renderBlock(block, frames);
+      benchmark::DoNotOptimize(block);
+      next = 0;
+      n += frames;
+    }
+    next++;
+  }
+  stk::ZorvDrumLanes::choosePath(stk::ZorvDrumLanes::Path::AUTOMATIC);
+  reportRealTime(state);
+}
+BENCHMARK(kitBlock)->ArgNames({"sounding", "path"})->ArgsProduct({{0, 1, 5}, {0, 1, 2}});
+
+// Five separate voices ticked one after another and summed, struck again every 20000 samples:
+// the scalar reference for the kit's lanes.
+void fiveVoices(benchmark::State& state) {
+  stk::Stk::setSampleRate(44100.0);
+  std::unique_ptr<stk::ZorvDrum> voices[5];
+  for (auto& voice : voices)
+    voice = std::make_unique<stk::ZorvDrum>();
+  long n = 0;
+  for (auto _ : state) {
+    if (n++ % 20000 == 0)
+      for (auto& voice : voices)
+        voice->noteOn(36, 0.8);
+    float sum = 0.0f;
+    for (auto& voice : voices)
+      sum = sum + voice->nextSample();
+    benchmark::DoNotOptimize(sum);
+  }
+  reportRealTime(state);
+}
+BENCHMARK(fiveVoices);
 
 } // namespace
 

@@ -40,6 +40,9 @@ public:
   uint32_t counter;
   StkFloat table[TABLE_LENGTH];
   uint32_t index; // 0 .. 4095
+
+private:
+  friend class ZorvDrumLanes; // keeps lastOut when it renders the noise in its lanes
 };
 
 } // namespace stk

@@ -50,6 +50,8 @@ public:
   // seed 0: the noise tables come from the clock (rand seeded with time()); any other seed
   // gives the tables of a voice built while the clock read that many seconds.
   explicit ZorvDrum(unsigned int seed = 0);
+  ZorvDrum(const ZorvDrum&) = delete;
+  ZorvDrum& operator=(const ZorvDrum&) = delete;
   ~ZorvDrum() override;
 
   // frequency is ignored; amplitude 0 .. 1 (velocity / 128).
@@ -132,6 +134,9 @@ public:
   float oscEnvValue;
 
 private:
+  // The kit renders its voices side by side from this state, and refreshes them through refresh.
+  friend class ZorvDrumLanes;
+
   // Slow settings: envelopes, noise rates, cubed pitch factors, filter.
   void refresh();
   // Per-sample factors from the parameters and the amplitude, after every change of either.

@@ -2,6 +2,7 @@
 #include "ZorvDrumKit.h"
 
 #include "ZorvDrum.h"
+#include "ZorvDrumLanes.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -28,9 +29,11 @@ ZorvDrumKit::ZorvDrumKit(unsigned int seed) {
   drums = static_cast<ZorvDrum**>(calloc(nDrums, sizeof(ZorvDrum*)));
   for (int d = 0; d < nDrums; d++)
     drums[d] = new ZorvDrum(seed);
+  lanes = new ZorvDrumLanes();
 }
 
 ZorvDrumKit::~ZorvDrumKit() {
+  delete lanes;
   for (int d = 0; d < nDrums; d++)
     if (drums[d]) delete drums[d];
   free(drums);
@@ -82,8 +85,9 @@ __attribute__((flatten)) StkFloat ZorvDrumKit::tick(unsigned int) {
 }
 
 void ZorvDrumKit::renderBlock(float* out, unsigned int frames) {
-  for (unsigned int i = 0; i < frames; i++)
-    out[i] = static_cast<float>(tick());
+  if (frames == 0) return;
+  lanes->render(drums, out, frames);
+  lastFrame_[0] = out[frames - 1];
 }
 
 StkFrames& ZorvDrumKit::tick(StkFrames& frames, unsigned int channel) {

@@ -7,12 +7,15 @@
 namespace stk {
 
 class ZorvDrum;
+class ZorvDrumLanes;
 
 class ZorvDrumKit : public Instrmnt {
 public:
   // seed 0: noise tables from the clock; otherwise those of a kit built while the clock read
   // `seed` seconds since the epoch.
   explicit ZorvDrumKit(unsigned int seed = 0);
+  ZorvDrumKit(const ZorvDrumKit&) = delete;
+  ZorvDrumKit& operator=(const ZorvDrumKit&) = delete;
   ~ZorvDrumKit() override;
 
   // frequency carries the MIDI note number (truncated toward zero to match).
@@ -31,12 +34,16 @@ public:
 
   StkFloat tick(unsigned int channel = 0) override;
   StkFrames& tick(StkFrames& frames, unsigned int channel = 0) override;
-  // The next `frames` kit samples, each the float that tick() would return.
+  // The next `frames` kit samples, each the float that tick() would return, rendered with the
+  // five voices side by side; allocates nothing.
   void renderBlock(float* out, unsigned int frames);
 
   int nDrums;
   ZorvDrum** drums;
   int* drumNotes;
+
+private:
+  ZorvDrumLanes* lanes; // the voices' per-sample state while a block renders
 };
 
 } // namespace stk

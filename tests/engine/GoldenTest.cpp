@@ -1,9 +1,11 @@
 // Golden renders of single hits, drum by drum, with the clock fixed so that the noise tables are
 // known: every sample compared through a checksum plus a few samples, and peak, decay and pitch
-// checked without the stored numbers.
+// checked without the stored numbers. Each render is made three ways: tick by tick, and in
+// blocks on the SSE2 and on the AVX2 path.
 #include "GoldenExpected.h"
 #include "ZorvDrum.h"
 #include "ZorvDrumKit.h"
+#include "ZorvDrumLanes.h"
 
 #include <gtest/gtest.h>
 
@@ -25,20 +27,40 @@ namespace {
 
 const int kitNotes[] = {36, 38, 39, 42, 46};
 
-// One hit at velocity 100 of one drum in a fresh kit, with a noteOff at releaseAt.
+enum Route { TICK, SSE2_BLOCKS, AVX2_BLOCKS };
+
+// One hit at velocity 100 of one drum in a fresh kit, with a noteOff at releaseAt; in blocks of
+// 256 frames, as the audio callback renders, cut where the noteOff comes.
 std::vector<StkFloat> renderHit(int drum, std::vector<std::pair<int, StkFloat>> params, int length,
-                                int releaseAt) {
+                                int releaseAt, Route route) {
   stk::Stk::setSampleRate(44100.0);
   stk::ZorvDrumKit kit;
   for (auto [param, value] : params)
     kit.setParam(drum, param, value);
   kit.noteOn(kitNotes[drum], 100 / 128.0);
   std::vector<StkFloat> out(length);
-  for (int i = 0; i < length; i++) {
+  std::vector<float> block(256);
+  stk::ZorvDrumLanes::choosePath(route == AVX2_BLOCKS ? stk::ZorvDrumLanes::Path::AVX2
+                                                      : stk::ZorvDrumLanes::Path::SSE2);
+  for (int i = 0; i < length;) {
     if (i == releaseAt) kit.noteOff(kitNotes[drum]);
-    out[i] = kit.tick();
+    int frames = std::min(256, length - i);
+    if (i < releaseAt) frames = std::min(frames, releaseAt - i);
+    if (route == TICK) frames = 1;
+    if (route == TICK)
+      block[0] = static_cast<float>(kit.tick());
+    else
+      kit.renderBlock(block.data(), frames);
+    for (int k = 0; k < frames; k++)
+      out[i++] = block[k];
   }
+  stk::ZorvDrumLanes::choosePath(stk::ZorvDrumLanes::Path::AUTOMATIC);
   return out;
+}
+
+std::vector<Route> routes() {
+  if (stk::ZorvDrumLanes::avx2Supported()) return {TICK, SSE2_BLOCKS, AVX2_BLOCKS};
+  return {TICK, SSE2_BLOCKS};
 }
 
 void expectGolden(const std::vector<StkFloat>& render, const golden::Expected& expected) {
@@ -66,8 +88,10 @@ double rms(const std::vector<StkFloat>& s, int from, int to) {
 } // namespace
 
 TEST(GoldenRender, DefaultHitOfEachDrumPeaksAndDecaysToSilence) {
-  for (int drum = 0; drum < 5; drum++) {
-    std::vector<StkFloat> hit = renderHit(drum, {}, golden::defaultLength, 13000);
+  for (int n = 0; n < 5 * static_cast<int>(routes().size()); n++) {
+    int drum = n % 5;
+    SCOPED_TRACE(::testing::Message() << "drum " << drum << ", route " << n / 5);
+    std::vector<StkFloat> hit = renderHit(drum, {}, golden::defaultLength, 13000, routes()[n / 5]);
     expectGolden(hit, golden::defaultHit);
     // Gains 0.3 * 0.7 (tone) and 0.3 * 0.5 (noise) times velocity 0.78; filter peak ~2.5.
     double peak = 0;
@@ -89,8 +113,11 @@ TEST(GoldenRender, SecondSoundOfEachDrum) {
   std::vector<std::pair<int, StkFloat>> params;
   for (int p = 0; p < 21; p++)
     params.push_back({p, set[p]});
-  for (int drum = 0; drum < 5; drum++) {
-    std::vector<StkFloat> hit = renderHit(drum, params, golden::secondLength, 4000);
+  for (int n = 0; n < 5 * static_cast<int>(routes().size()); n++) {
+    int drum = n % 5;
+    SCOPED_TRACE(::testing::Message() << "drum " << drum << ", route " << n / 5);
+    std::vector<StkFloat> hit =
+        renderHit(drum, params, golden::secondLength, 4000, routes()[n / 5]);
     expectGolden(hit, golden::secondHit);
     EXPECT_GT(rms(hit, 3000, 4000), 4 * rms(hit, 20000, 21000)); // released at 4000
     EXPECT_EQ(hit.back(), 0.0);
@@ -99,9 +126,13 @@ TEST(GoldenRender, SecondSoundOfEachDrum) {
 
 // "B+-" at 0.5 removes the bend from the second refresh on; noise level 0 leaves the tone.
 TEST(GoldenRender, UnbentToneSitsAt83Point55Hz) {
-  std::vector<StkFloat> tone = renderHit(
-      0, {{ZorvDrum::BEND_AMOUNT, 0.5}, {ZorvDrum::NOISE_LEVEL, 0.0}}, golden::toneLength, -1);
-  expectGolden(tone, golden::unbentTone);
+  std::vector<StkFloat> tone;
+  for (Route route : routes()) {
+    SCOPED_TRACE(::testing::Message() << "route " << route);
+    tone = renderHit(0, {{ZorvDrum::BEND_AMOUNT, 0.5}, {ZorvDrum::NOISE_LEVEL, 0.0}},
+                     golden::toneLength, -1, route);
+    expectGolden(tone, golden::unbentTone);
+  }
   double first = -1, last = -1; // rising zero crossings, interpolated
   int cycles = -1;
   for (int i = 1001; i < 11000; i++)

@@ -1,0 +1,293 @@
+// Voice lanes: the voices' state into and out of the lanes, the refresh, the SSE2 and AVX2 paths.
+#include "ZorvDrumLanes.h"
+
+#include "ZorvDrum.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <limits>
+
+#pragma GCC diagnostic ignored "-Wpsabi" // see ZorvDrumLanes.h
+
+namespace stk {
+
+static_assert(ZorvDrumLanes::NOISE_ENTRIES == Fizzmap::TABLE_LENGTH, "noise table length");
+static_assert(ZorvDrumLanes::COUNTER_WRAP == ZorvDrum::COUNTER_WRAP, "counter wrap");
+
+namespace {
+
+// The library keeps the oscillator's read position, rate, output and table to itself; a class
+// derived from it may name them.
+struct SineAccess : SineWave {
+  static StkFloat SineWave::*time() { return &SineAccess::time_; }
+  static StkFloat SineWave::*rate() { return &SineAccess::rate_; }
+  static StkFrames Generator::*output() { return &SineAccess::lastFrame_; }
+  static const StkFloat* table() { return &table_[0]; }
+};
+
+bool detectAvx2() {
+  __builtin_cpu_init(); // runs before main
+  return __builtin_cpu_supports("avx2");
+}
+
+const bool cpuHasAvx2 = detectAvx2();
+std::atomic<ZorvDrumLanes::Path> chosenPath{ZorvDrumLanes::Path::AUTOMATIC};
+
+} // namespace
+
+ZorvDrumLanes::ZorvDrumLanes() {
+  std::memset(static_cast<void*>(this), 0, sizeof *this);
+  for (int l = 0; l < LANES; l++) {
+    for (Envelopes& e : env) { // the lanes after the voices never sound
+      e.state[l] = Glimber::IDLE;
+      e.upper[l] = e.lower[l] = std::numeric_limits<float>::quiet_NaN();
+    }
+    untilRefresh[l] = ZorvDrum::REFRESH_INTERVAL;
+  }
+}
+
+bool ZorvDrumLanes::avx2Supported() {
+  return cpuHasAvx2;
+}
+
+void ZorvDrumLanes::choosePath(Path path) {
+  chosenPath.store(path, std::memory_order_relaxed);
+}
+
+void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int frames) {
+  if (frames == 0) return;
+  const Path path = chosenPath.load(std::memory_order_relaxed);
+  const bool avx2 = cpuHasAvx2 && path != Path::SSE2;
+  if (path == Path::AUTOMATIC) {
+    int sounding = 0; // no voice starts sounding within a block
+    for (int l = 0; l < VOICES; l++)
+      sounding += voices[l]->noiseEnvelope->state != Glimber::IDLE ||
+                  voices[l]->oscEnvelope->state != Glimber::IDLE;
+    if (sounding >= 1 && sounding <= (avx2 ? 1 : 3)) {
+      for (unsigned int i = 0; i < frames; i++) {
+        float sum = 0.0f;
+        for (int l = 0; l < VOICES; l++)
+          sum = sum + voices[l]->nextSample();
+        out[i] = sum;
+      }
+      return;
+    }
+  }
+  sampleRate = Stk::sampleRate();
+  sine = SineAccess::table();
+  minFolds = ZorvDrum::MAX_FOLDS;
+  maxFolds = 0;
+  for (int l = 0; l < VOICES; l++) {
+    voice[l] = voices[l];
+    loadLane(l);
+    minFolds = std::min(minFolds, voice[l]->foldCount);
+    maxFolds = std::max(maxFolds, voice[l]->foldCount);
+  }
+  for (int l = 0; l < LANES; l++)
+    sounded[l] = 0;
+  if (avx2)
+    renderAvx2(out, frames);
+  else
+    renderSse2(out, frames);
+  for (int l = 0; l < VOICES; l++)
+    storeLane(l);
+}
+
+// Baseline x86-64: four float or two double lanes a vector.
+struct ZorvDrumLanes::Sse2 : Vectors<4> {
+  static constexpr int W = 4;
+  TAMBREL_LANE_INLINE static bool any(const I& m) { return _mm_movemask_ps(__m128(m)) != 0; }
+  TAMBREL_LANE_INLINE static bool any(const L& m) { return _mm_movemask_pd(__m128d(m)) != 0; }
+  // (a > b) ? a : b, NaN b passed on
+  TAMBREL_LANE_INLINE static F max(const F& a, const F& b) { return F(_mm_max_ps(a, b)); }
+  // (a < b) ? a : b
+  TAMBREL_LANE_INLINE static F min(const F& a, const F& b) { return F(_mm_min_ps(a, b)); }
+  TAMBREL_LANE_INLINE static D max(const D& a, const D& b) { return D(_mm_max_pd(a, b)); }
+  TAMBREL_LANE_INLINE static D min(const D& a, const D& b) { return D(_mm_min_pd(a, b)); }
+  // Half h of the float lanes in double, and back; a float mask as a double mask.
+  TAMBREL_LANE_INLINE static D toDouble(const F& f, int h) {
+    return D(_mm_cvtps_pd(h ? _mm_movehl_ps(f, f) : __m128(f)));
+  }
+  TAMBREL_LANE_INLINE static F toFloat(const D& low, const D& high) {
+    return F(_mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)));
+  }
+  TAMBREL_LANE_INLINE static D throughFloat(const D& d) { return D(_mm_cvtps_pd(_mm_cvtpd_ps(d))); }
+  TAMBREL_LANE_INLINE static L wideMask(const I& m, int h) {
+    return L(h ? _mm_unpackhi_epi32(__m128i(m), __m128i(m))
+               : _mm_unpacklo_epi32(__m128i(m), __m128i(m)));
+  }
+  // Entries at and after each position: adjacent pairs, loaded together and separated.
+  TAMBREL_LANE_INLINE static void sinePoints(const double* table, const HI& at, D& low, D& high) {
+    const __m128d p0 = _mm_loadu_pd(table + uint32_t(at[0]));
+    const __m128d p1 = _mm_loadu_pd(table + uint32_t(at[1]));
+    low = D(_mm_unpacklo_pd(p0, p1));
+    high = D(_mm_unpackhi_pd(p0, p1));
+  }
+};
+
+void ZorvDrumLanes::renderSse2(float* out, unsigned int frames) {
+  renderFrames<Sse2>(out, frames);
+}
+
+void ZorvDrumLanes::refreshLanes() {
+  for (int l = 0; l < VOICES; l++)
+    if (untilRefresh[l] == 0) {
+      storeLane(l);
+      voice[l]->refresh();
+      loadLane(l);
+    }
+}
+
+void ZorvDrumLanes::loadLane(int l) {
+  const ZorvDrum& v = *voice[l];
+  const Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
+  for (int k = 0; k < 3; k++) {
+    env[k].state[l] = envelopes[k]->state;
+    env[k].value[l] = envelopes[k]->value;
+    env[k].target[l] = envelopes[k]->target;
+    stepEnvelope(k, l);
+  }
+  bendDepth[l] = v.bendDepth;
+  toneBaseHz[l] = v.toneBaseHz;
+  toneBendHz[l] = v.toneBendHz;
+  bendValue[l] = v.bendValue;
+  noiseEnvValue[l] = v.noiseEnvValue;
+  oscEnvValue[l] = v.oscEnvValue;
+  lastToneHz[l] = v.lastToneHz;
+  rateStale[l] = v.lastToneRate != sampleRate ? -1 : 0;
+
+  noisePeriod[l] = v.noiseSource.period;
+  noiseCounter[l] = v.noiseSource.counter;
+  noiseIndex[l] = v.noiseSource.index;
+  noiseTable[l] = v.noiseSource.table;
+  rawNoise[l] = static_cast<float>(noiseTable[l][noiseIndex[l]]);
+  foldedNoise[l] = v.foldAll(rawNoise[l]);
+  nextRawNoise[l] =
+      static_cast<float>(noiseTable[l][(noiseIndex[l] + 1) & (Fizzmap::TABLE_LENGTH - 1)]);
+  nextFoldedNoise[l] = v.foldAll(nextRawNoise[l]);
+  pitchPeriod[l] = v.pitchNoise.period;
+  pitchCounter[l] = v.pitchNoise.counter;
+  pitchIndex[l] = v.pitchNoise.index;
+  pitchTable[l] = v.pitchNoise.table;
+  randomHz[l] = static_cast<float>(4000 * pitchTable[l][pitchIndex[l]] * v.cubedRandom);
+  oscTime[l] = v.oscillator.*SineAccess::time();
+  oscRate[l] = v.oscillator.*SineAccess::rate();
+  oscOut[l] = v.oscillator.lastOut();
+
+  foldCount[l] = v.foldCount;
+  int32_t counter = v.sampleCounter;
+  int32_t phase = counter % ZorvDrum::REFRESH_INTERVAL;
+  phase += phase < 0 ? ZorvDrum::REFRESH_INTERVAL : 0;
+  sampleCounter[l] = counter;
+  untilRefresh[l] = counter >= ZorvDrum::COUNTER_WRAP - 1 ? 1 : ZorvDrum::REFRESH_INTERVAL - phase;
+  cubedRandom[l] = v.cubedRandom;
+  noiseVeloGain[l] = v.noiseVeloGain;
+  toneGain[l] = v.toneGain;
+  amplitude[l] = v.amplitude;
+  noiseLevel[l] = v.params[ZorvDrum::NOISE_LEVEL];
+
+  const Plinvex& f = *v.voiceFilter;
+  a1[l] = f.a1;
+  a2[l] = f.a2;
+  a3[l] = f.a3;
+  b1[l] = f.b1;
+  b2[l] = f.b2;
+  in1[l] = f.in1;
+  in2[l] = f.in2;
+  out1[l] = f.out1;
+  out2[l] = f.out2;
+  lastOut[l] = v.lastFrame_[0];
+}
+
+void ZorvDrumLanes::stepEnvelope(int k, int l) {
+  const ZorvDrum& v = *voice[l];
+  const Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
+  const Glimber& g = *envelopes[k];
+  Envelopes& e = env[k];
+  const float never = std::numeric_limits<float>::quiet_NaN();
+  e.endsOnNaN[l] = 0;
+  e.upper[l] = e.lower[l] = never;
+  switch (e.state[l]) {
+  case Glimber::ATTACK: // x - -y is x + y; a NaN keeps its sign, as the sum would give it
+    e.fall[l] = g.attackRate == g.attackRate ? -g.attackRate : g.attackRate;
+    e.upper[l] = e.target[l];
+    break;
+  case Glimber::DECAY:
+    e.fall[l] = g.decayRate;
+    e.lower[l] = g.sustainLevel;
+    break;
+  case Glimber::RELEASE:
+    e.fall[l] = g.releaseRate;
+    e.lower[l] = 0.0f;
+    e.endsOnNaN[l] = -1;
+    break;
+  default:
+    e.fall[l] = 0.0f;
+  }
+}
+
+void ZorvDrumLanes::endStages(int k, int first, int end) {
+  Envelopes& e = env[k];
+  for (int l = first; l < end && l < VOICES; l++) {
+    const float value = e.value[l];
+    if (!(value >= e.upper[l] || e.lower[l] >= value || (e.endsOnNaN[l] && value != value)))
+      continue;
+    const ZorvDrum& v = *voice[l];
+    const Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
+    switch (e.state[l]) {
+    case Glimber::ATTACK:
+      e.value[l] = e.target[l];
+      e.target[l] = envelopes[k]->sustainLevel;
+      e.state[l] = Glimber::DECAY;
+      break;
+    case Glimber::DECAY:
+      e.value[l] = envelopes[k]->sustainLevel;
+      e.state[l] = Glimber::SUSTAIN;
+      break;
+    default:
+      e.value[l] = 0.0f;
+      e.state[l] = Glimber::IDLE;
+    }
+    stepEnvelope(k, l);
+  }
+}
+
+void ZorvDrumLanes::storeLane(int l) {
+  ZorvDrum& v = *voice[l];
+  Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
+  for (int k = 0; k < 3; k++) {
+    envelopes[k]->state = env[k].state[l];
+    envelopes[k]->value = env[k].value[l];
+    envelopes[k]->target = env[k].target[l];
+  }
+  v.bendValue = bendValue[l];
+  v.noiseEnvValue = noiseEnvValue[l];
+  v.oscEnvValue = oscEnvValue[l];
+  v.lastToneHz = lastToneHz[l];
+  if (!rateStale[l]) v.lastToneRate = sampleRate;
+
+  v.noiseSource.counter = noiseCounter[l];
+  v.noiseSource.index = noiseIndex[l];
+  v.pitchNoise.counter = pitchCounter[l];
+  v.pitchNoise.index = pitchIndex[l];
+  if (sounded[l]) { // a voice that stayed silent ticked neither
+    v.noiseSource.lastFrame_[0] = noiseTable[l][noiseIndex[l]];
+    v.pitchNoise.lastFrame_[0] = pitchTable[l][pitchIndex[l]];
+  }
+  v.oscillator.*SineAccess::time() = oscTime[l];
+  v.oscillator.*SineAccess::rate() = oscRate[l];
+  (v.oscillator.*SineAccess::output())[0] = oscOut[l];
+
+  v.sampleCounter = sampleCounter[l];
+  Plinvex& f = *v.voiceFilter;
+  f.in1 = in1[l];
+  f.in2 = in2[l];
+  f.out1 = out1[l];
+  f.out2 = out2[l];
+  v.lastFrame_[0] = lastOut[l];
+}
+
+} // namespace stk

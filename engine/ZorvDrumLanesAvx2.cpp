@@ -1,0 +1,55 @@
+// Voice lanes on AVX2: eight float or four double lanes a vector; this source alone is compiled
+// for AVX2 and runs only where the processor has it.
+#include "ZorvDrumLanes.h"
+
+#include <immintrin.h>
+
+namespace stk {
+
+struct ZorvDrumLanes::Avx2 : Vectors<8> {
+  static constexpr int W = 8;
+  TAMBREL_LANE_INLINE static bool any(const I& m) {
+    return !_mm256_testz_si256(__m256i(m), __m256i(m));
+  }
+  TAMBREL_LANE_INLINE static bool any(const L& m) {
+    return !_mm256_testz_si256(__m256i(m), __m256i(m));
+  }
+  // (a > b) ? a : b, NaN b passed on
+  TAMBREL_LANE_INLINE static F max(const F& a, const F& b) { return F(_mm256_max_ps(a, b)); }
+  // (a < b) ? a : b
+  TAMBREL_LANE_INLINE static F min(const F& a, const F& b) { return F(_mm256_min_ps(a, b)); }
+  TAMBREL_LANE_INLINE static D max(const D& a, const D& b) { return D(_mm256_max_pd(a, b)); }
+  TAMBREL_LANE_INLINE static D min(const D& a, const D& b) { return D(_mm256_min_pd(a, b)); }
+  // Half h of the float lanes in double, and back; a float mask as a double mask.
+  TAMBREL_LANE_INLINE static D toDouble(const F& f, int h) {
+    return D(_mm256_cvtps_pd(h ? _mm256_extractf128_ps(f, 1) : _mm256_castps256_ps128(f)));
+  }
+  TAMBREL_LANE_INLINE static F toFloat(const D& low, const D& high) {
+    return F(_mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(low)),
+                                  _mm256_cvtpd_ps(high), 1));
+  }
+  TAMBREL_LANE_INLINE static D throughFloat(const D& d) {
+    return D(_mm256_cvtps_pd(_mm256_cvtpd_ps(d)));
+  }
+  TAMBREL_LANE_INLINE static L wideMask(const I& m, int h) {
+    return L(_mm256_cvtepi32_epi64(h ? _mm256_extracti128_si256(__m256i(m), 1)
+                                     : _mm256_castsi256_si128(__m256i(m))));
+  }
+  // Entries at and after each position: adjacent pairs, loaded together and separated.
+  TAMBREL_LANE_INLINE static void sinePoints(const double* table, const HI& at, D& low, D& high) {
+    const __m256d even =
+        _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(table + uint32_t(at[0]))),
+                             _mm_loadu_pd(table + uint32_t(at[2])), 1);
+    const __m256d odd =
+        _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(table + uint32_t(at[1]))),
+                             _mm_loadu_pd(table + uint32_t(at[3])), 1);
+    low = D(_mm256_unpacklo_pd(even, odd));
+    high = D(_mm256_unpackhi_pd(even, odd));
+  }
+};
+
+void ZorvDrumLanes::renderAvx2(float* out, unsigned int frames) {
+  renderFrames<Avx2>(out, frames);
+}
+
+} // namespace stk
