@@ -1,25 +1,12 @@
 // Device lookup by number or part of its name, the sample-rate check and the stream opening.
 #include "AudioOutput.h"
 
+#include "NameText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <ostream>
 #include <vector>
-
-namespace {
-
-bool allDigits(const std::string& text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(),
-                                      [](unsigned char c) { return std::isdigit(c) != 0; });
-}
-
-std::string lowerCase(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-} // namespace
 
 AudioOutput::AudioOutput(const Settings& settings) : settings_(settings), dac_(settings.audioApi) {}
 
@@ -29,7 +16,7 @@ bool AudioOutput::findDevice(std::ostream& err) {
     deviceId_ = dac_.getDefaultOutputDevice();
     return true;
   }
-  if (allDigits(settings_.device) && settings_.device.size() < 6) {
+  if (NameText::allDigits(settings_.device) && settings_.device.size() < 6) {
     deviceId_ = static_cast<unsigned int>(std::stoul(settings_.device));
     if (deviceId_ < count) return true;
     err << "tambrel: no audio device number " << settings_.device << " (there are " << count
@@ -41,8 +28,8 @@ bool AudioOutput::findDevice(std::ostream& err) {
   for (unsigned int i = 0; i < count; i++) {
     RtAudio::DeviceInfo info = dac_.getDeviceInfo(i);
     names[i] = info.name;
-    if (info.outputChannels > 0 &&
-        lowerCase(info.name).find(lowerCase(settings_.device)) != std::string::npos)
+    if (info.outputChannels > 0 && NameText::lowerCase(info.name).find(
+                                       NameText::lowerCase(settings_.device)) != std::string::npos)
       found.push_back(i);
   }
   if (found.size() == 1) {

@@ -1,6 +1,8 @@
 // Selector rules over listed port names: full name, client name and port number, part of a name.
 #include "PortSelector.h"
 
+#include "NameText.h"
+
 #include "utilities.h"
 
 #include <algorithm>
@@ -9,25 +11,14 @@
 
 namespace {
 
-bool allDigits(const std::string& text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(),
-                                      [](unsigned char c) { return std::isdigit(c) != 0; });
-}
-
-std::string lowerCase(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // Splits "TEXT C:P" into TEXT and P; false when the name does not end in such an address.
 bool splitAddress(const std::string& name, std::string& rest, int& port) {
   const size_t blank = name.rfind(' ');
   if (blank == std::string::npos) return false;
   const std::string address = name.substr(blank + 1);
   const size_t colon = address.find(':');
-  if (colon == std::string::npos || !allDigits(address.substr(0, colon)) ||
-      !allDigits(address.substr(colon + 1)) || address.size() - colon > 6)
+  if (colon == std::string::npos || !NameText::allDigits(address.substr(0, colon)) ||
+      !NameText::allDigits(address.substr(colon + 1)) || address.size() - colon > 6)
     return false;
   rest = name.substr(0, blank);
   port = std::stoi(address.substr(colon + 1));
@@ -44,7 +35,7 @@ std::string withoutClientNumber(const std::string& name, bool bare) {
     number = number.substr(1, number.size() - 2);
   else if (!bare)
     return name;
-  return allDigits(number) ? name.substr(0, blank) : name;
+  return NameText::allDigits(number) ? name.substr(0, blank) : name;
 }
 
 // The (client, port number) pairs a listed name may stand for. ALSA: "client:port C:P" and the
@@ -68,7 +59,7 @@ std::vector<std::pair<std::string, int>> clientPorts(const std::vector<std::stri
     const std::string client = name.substr(0, colon);
     const std::string portName = name.substr(colon + 1);
     int number = 0;
-    if (allDigits(portName) && portName.size() < 6) {
+    if (NameText::allDigits(portName) && portName.size() < 6) {
       number = std::stoi(portName);
     } else {
       for (size_t i = 0; i < index; i++)
@@ -88,7 +79,7 @@ std::vector<std::pair<std::string, int>> clientPorts(const std::vector<std::stri
 
 PortSelector::PortSelector(std::string selector) : selector_(std::move(selector)) {
   const size_t colon = selector_.rfind(':');
-  if (colon != std::string::npos && colon > 0 && allDigits(selector_.substr(colon + 1)) &&
+  if (colon != std::string::npos && colon > 0 && NameText::allDigits(selector_.substr(colon + 1)) &&
       selector_.size() - colon < 6) {
     client_ = selector_.substr(0, colon);
     port_ = std::stoi(selector_.substr(colon + 1));
@@ -119,9 +110,10 @@ std::vector<size_t> PortSelector::matches(const std::vector<std::string>& listed
       if (namesClientPort(listed, i)) found.push_back(i);
   }
   if (found.empty()) {
-    const std::string part = lowerCase(selector_);
+    const std::string part = NameText::lowerCase(selector_);
     for (size_t i = 0; i < listed.size(); i++)
-      if (lowerCase(withoutAddress(listed[i])).find(part) != std::string::npos) found.push_back(i);
+      if (NameText::lowerCase(withoutAddress(listed[i])).find(part) != std::string::npos)
+        found.push_back(i);
   }
   return found;
 }

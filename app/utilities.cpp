@@ -1,17 +1,12 @@
 // MIDI port lookup: list the library's ports, open the first whose name matches.
 #include "utilities.h"
 
+#include "NameText.h"
+
 #include <cctype>
 #include <iostream>
 
 namespace {
-
-bool allDigits(const std::string& text) {
-  if (text.empty()) return false;
-  for (char c : text)
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  return true;
-}
 
 bool startsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
@@ -83,8 +78,8 @@ bool midiPortNameMatches(const std::string& listedName, const std::string& reque
   const std::string clientName = requestedName.substr(0, blank);
   const std::string address = requestedName.substr(blank + 1);
   const std::string::size_type colon = address.find(':');
-  if (colon == std::string::npos || !allDigits(address.substr(0, colon)) ||
-      !allDigits(address.substr(colon + 1)))
+  if (colon == std::string::npos || !NameText::allDigits(address.substr(0, colon)) ||
+      !NameText::allDigits(address.substr(colon + 1)))
     return false;
 
   const std::string prefix = clientName + ":";
