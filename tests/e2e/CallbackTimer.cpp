@@ -4,6 +4,7 @@
 #include "FileWorker.h"
 #include "tambrel.h"
 
+#include <sys/resource.h>
 #include <time.h>
 
 #include <cstdio>
@@ -30,18 +31,22 @@ int CallbackTimer::timedTick(void* outputBuffer, void* inputBuffer, unsigned int
   const std::uint64_t applied = data->messagesApplied;
   const std::uint64_t saves = data->files ? data->files->savesPosted() : 0;
 
+  rusage before, after;
+  getrusage(RUSAGE_THREAD, &before);
   const std::int64_t start = clockNs(CLOCK_MONOTONIC);
   const std::int64_t cpuStart = clockNs(CLOCK_THREAD_CPUTIME_ID);
   const int result = tick(outputBuffer, inputBuffer, nFrames, streamTime, status, userData);
   const std::int64_t cpu = clockNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
+  getrusage(RUSAGE_THREAD, &after);
   Kind kind = data->messagesApplied != applied ? kEvents : kRender;
   if (data->files && data->files->savesPosted() != saves) kind = kSave;
-  instance().record(kind, start, clockNs(CLOCK_MONOTONIC) - start, cpu, nFrames);
+  instance().record(kind, start, clockNs(CLOCK_MONOTONIC) - start, cpu,
+                    after.ru_nivcsw - before.ru_nivcsw, nFrames);
   return result;
 }
 
 void CallbackTimer::record(Kind kind, std::int64_t startNs, std::int64_t durationNs,
-                           std::int64_t cpuNs, unsigned int frames) {
+                           std::int64_t cpuNs, long preemptions, unsigned int frames) {
   Totals& totals = totals_[kind];
   ++totals.count;
   totals.sumNs += double(durationNs);
@@ -51,7 +56,8 @@ void CallbackTimer::record(Kind kind, std::int64_t startNs, std::int64_t duratio
   const std::int64_t periodNs = std::int64_t(frames) * 1000000000 / 44100;
   if (durationNs > periodNs) {
     ++totals.overPeriod;
-    if (slowCount_ < kMaxSlow) slow_[slowCount_++] = Slow{startNs, durationNs, cpuNs, int(kind)};
+    if (slowCount_ < kMaxSlow)
+      slow_[slowCount_++] = Slow{startNs, durationNs, cpuNs, int(kind), preemptions};
   }
 }
 
@@ -66,8 +72,8 @@ void CallbackTimer::write(const std::string& path) const {
                  (unsigned long long)totals.overPeriod, (long long)totals.maxCpuNs);
   }
   for (int i = 0; i < slowCount_; ++i)
-    std::fprintf(out, "slow %lld %lld %lld %s\n", (long long)slow_[i].startNs,
+    std::fprintf(out, "slow %lld %lld %lld %s %ld\n", (long long)slow_[i].startNs,
                  (long long)slow_[i].durationNs, (long long)slow_[i].cpuNs,
-                 kKindNames[slow_[i].kind]);
+                 kKindNames[slow_[i].kind], slow_[i].preemptions);
   std::fclose(out);
 }

@@ -1,5 +1,5 @@
 // Times the program's audio callback, split by what the callback had to do: only render,
-// apply queued events, or apply a save request (which writes a soundset file).
+// apply queued events, or hand a save to the file thread.
 #ifndef TAMBREL_TESTS_E2E_CALLBACKTIMER_H
 #define TAMBREL_TESTS_E2E_CALLBACKTIMER_H
 
@@ -17,13 +17,16 @@ public:
 
   // Writes one "kind" line per kind and one "slow" line per callback longer than its period:
   //   kind NAME COUNT MEAN_NS MAX_NS OVER_PERIOD MAX_CPU_NS
-  //   slow START_NS DURATION_NS CPU_NS NAME
+  //   slow START_NS DURATION_NS CPU_NS NAME PREEMPTIONS
   // CPU time is the audio thread's own; wall time beyond it was spent waiting or preempted.
+  // PREEMPTIONS counts the times the scheduler took the processor away during the callback: on
+  // a virtual machine the thread's CPU clock also runs while the host runs something else, and
+  // the guest's scheduler then preempts the thread for the time it seems to have used.
   void write(const std::string& path) const;
 
 private:
   void record(Kind kind, std::int64_t startNs, std::int64_t durationNs, std::int64_t cpuNs,
-              unsigned int frames);
+              long preemptions, unsigned int frames);
 
   struct Totals {
     std::uint64_t count = 0;
@@ -37,6 +40,7 @@ private:
     std::int64_t durationNs;
     std::int64_t cpuNs;
     int kind;
+    long preemptions;
   };
   static constexpr int kMaxSlow = 8192;
   Totals totals_[kKinds];

@@ -24,7 +24,7 @@ std::vector<std::pair<int, int>> controlLines(const std::string& out) {
 
 // The server's xruns split by what the program's callbacks were doing just before each.
 struct XrunShares {
-  int program = 0; // while rendering or applying events with CPU over half the period, or saving
+  int program = 0; // callbacks that used over half the period of CPU without being preempted
   std::string text;
 };
 
@@ -50,9 +50,9 @@ XrunShares xrunShares(const TimingReport& timing, const std::vector<std::int64_t
   }
   char text[300];
   std::snprintf(text, sizeof text,
-                "xruns %zu: the program's (CPU over half the period) while rendering %d, while "
-                "applying events %d; after a save %d; the host's: callback preempted %d, no slow "
-                "callback %d",
+                "xruns %zu: the program's (CPU over half the period, never preempted) while "
+                "rendering %d, while applying events %d, while saving %d; the host's: callback "
+                "preempted %d, no slow callback %d",
                 xrunTimes.size(), render, events, save, preempted, host);
   return XrunShares{render + events + save, text};
 }

@@ -19,7 +19,7 @@ bool TimingReport::read(const std::string& path) {
       kinds.push_back(kind);
     } else if (tag == "slow") {
       Slow entry;
-      fields >> entry.startNs >> entry.durationNs >> entry.cpuNs >> entry.kind;
+      fields >> entry.startNs >> entry.durationNs >> entry.cpuNs >> entry.kind >> entry.preemptions;
       slow.push_back(entry);
     }
   }
@@ -37,7 +37,7 @@ std::string TimingReport::blame(std::int64_t xrunNs, std::int64_t windowNs,
   std::string answer;
   for (const Slow& entry : slow) {
     if (xrunNs < entry.startNs || xrunNs > entry.startNs + entry.durationNs + windowNs) continue;
-    if (entry.kind == "save" || 2 * entry.cpuNs > periodNs) return entry.kind;
+    if (entry.preemptions == 0 && 2 * entry.cpuNs > periodNs) return entry.kind;
     answer = "preempted";
   }
   return answer;

@@ -20,6 +20,7 @@ struct TimingReport {
     std::int64_t durationNs = 0;
     std::int64_t cpuNs = 0;
     std::string kind;
+    long preemptions = 0; // times the scheduler took the processor away during the callback
   };
   std::vector<Kind> kinds; // render, events, save
   std::vector<Slow> slow;  // callbacks longer than their period
@@ -29,11 +30,12 @@ struct TimingReport {
   const Kind* kind(const std::string& name) const;
 
   // Who an xrun at xrunNs is put down to. A callback longer than its period that ended less
-  // than windowNs before the xrun is the program's doing when it applied a save (file access
-  // and MIDI output may wait) or when its own CPU time took more than half the period, which
-  // the rest of the graph shares: the answer
-  // is then its kind ("render", "events", "save"). A slow callback that spent its time
-  // preempted gives "preempted"; no slow callback at all gives "" (the host or another client).
+  // than windowNs before the xrun is the program's doing when its own CPU time took more than
+  // half the period, which the rest of the graph shares, and the scheduler never took the
+  // processor away from it: the answer is then its kind ("render", "events", "save"). A slow
+  // callback that was preempted, or spent its time waiting for the processor, gives
+  // "preempted"; no slow callback at all gives "" (the host or another client). The callback
+  // does no file work, so a save is judged like any other callback.
   std::string blame(std::int64_t xrunNs, std::int64_t windowNs, std::int64_t periodNs) const;
   // One line per kind: count, mean and worst wall time and worst CPU time in microseconds,
   // callbacks over the period.
