@@ -224,15 +224,21 @@ inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& 
     D high = {};
     if (first + HALF < VOICES) high = noiseHalf<P>(first + HALF, ahead);
     const F w = P::toFloat(noiseHalf<P>(first, ahead), high);
-    // Every lane folds at least minFolds times; a lane with fewer passes than maxFolds keeps
-    // its value from its last pass on.
-    const F floor = F{} - 1.0f;
-    F folded = w;
-    for (int pass = 0; pass < minFolds; pass++)
-      folded = P::max(floor, 2.0f * (folded - 0.5f)); // std::max(2 (w - 0.5), -1.0f)
+    // n folds max(2 (w - 0.5), -1.0f) are max(h^n(w), -1) with h(w) = 2 (w - 0.5), as h rises
+    // with w and h(-1) < -1; and h^n(w) is 2^n t_n, t_0 = w, t_k = t_(k-1) - 2^-k rounded, as
+    // doubling a float of these sizes (|w| <= 1, at most 64 folds) is exact. One subtraction a
+    // pass instead of three operations in a row. Every lane passes at least minFolds times; a
+    // lane with fewer passes than maxFolds keeps its t from its last pass on.
     const I passes = foldCount.get<I>(first);
-    for (int pass = minFolds; pass < maxFolds; pass++)
-      folded = pass < passes ? P::max(floor, 2.0f * (folded - 0.5f)) : folded;
+    F t = w;
+    float half = 0.5f; // 2^-(pass + 1)
+    for (int pass = 0; pass < minFolds; pass++, half *= 0.5f)
+      t = t - half;
+    for (int pass = minFolds; pass < maxFolds; pass++, half *= 0.5f)
+      t = pass < passes ? t - half : t;
+    const F scale = reinterpret_cast<F>((passes + 127) << 23); // 2^passes
+    F folded = P::max(F{} - 1.0f, scale * t);
+    folded = passes == 0 ? w : folded;
     nextRawNoise.set(first, w);
     nextFoldedNoise.set(first, folded);
   }
