@@ -85,15 +85,16 @@ private:
   void renderSse2(float* out, unsigned int frames);
   void renderAvx2(float* out, unsigned int frames);
   template <class P> TAMBREL_LANE_INLINE void renderFrames(float* out, unsigned int frames);
-  template <class P> TAMBREL_LANE_INLINE void nextSamples();
+  template <class P> TAMBREL_LANE_INLINE void nextSamples(float* samples);
   template <class P> TAMBREL_LANE_INLINE void tickEnvelope(int k, int first);
   template <class P>
   TAMBREL_LANE_INLINE bool sources(int first, typename P::I& on, typename P::F& noise,
                                    typename P::D (&tone)[2]);
   template <class P>
   TAMBREL_LANE_INLINE void output(int first, const typename P::I& on, const typename P::F& noise,
-                                  const typename P::D (&tone)[2]);
+                                  const typename P::D (&tone)[2], float* samples);
   template <class P> TAMBREL_LANE_INLINE typename P::D sineHalf(int base, const typename P::I& on);
+  template <class P> TAMBREL_LANE_INLINE double sineOne(int lane);
   template <class P>
   TAMBREL_LANE_INLINE typename P::D noiseHalf(int base, const typename P::U& index);
   template <class P>
@@ -129,7 +130,7 @@ private:
   Lanes<int32_t> sounded; // the lane has sounded during this render
   Lanes<double> cubedRandom, noiseVeloGain, toneGain, amplitude, noiseLevel;
   Lanes<float> a1, a2, a3, b1, b2, in1, in2, out1, out2; // the filters' coefficients, histories
-  Lanes<float> lastOut;
+  Lanes<float> lastOut; // the voices' samples at the end of the last chunk, not within one
   static constexpr unsigned int CHUNK = 64;
   alignas(32) float voiceSamples[CHUNK][LANES];
   int minFolds, maxFolds; // the fewest and the most passes of any voice
@@ -174,6 +175,25 @@ template <class P> inline typename P::D ZorvDrumLanes::sineHalf(int base, const 
   const L sounding = P::wideMask(on, h);
   oscTime.set(base, sounding ? time + oscRate.get<D>(base) : oscTime.get<D>(base));
   oscOut.set(base, sounding ? value : oscOut.get<D>(base));
+  return value;
+}
+
+// The same for the one lane of a half that holds a single voice: a half vector's work for it
+// alone would cost several times as many instructions.
+template <class P> inline double ZorvDrumLanes::sineOne(int lane) {
+  double time = oscTime[lane];
+  while (time < 0.0)
+    time += 2048.0;
+  while (time >= 2048.0)
+    time -= 2048.0;
+  const int32_t at = P::truncate(time) & 2047; // a NaN time reads entry 0
+  const double alpha = time - at;
+  const double low = sine[at];
+  const double value = low + alpha * (sine[at + 1] - low);
+  if (env[1].state[lane] != Glimber::IDLE || env[2].state[lane] != Glimber::IDLE) {
+    oscTime[lane] = time + oscRate[lane];
+    oscOut[lane] = value;
+  }
   return value;
 }
 
@@ -245,8 +265,13 @@ inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& 
   noise = noiseIdle ? rawNoise.get<F>(first) : foldedNoise.get<F>(first);
 
   // The sine as the float the voice keeps of it, in double for the tone gain.
-  tone[0] = P::throughFloat(sineHalf<P>(first, on));
-  tone[1] = first + HALF < VOICES ? P::throughFloat(sineHalf<P>(first + HALF, on)) : D{};
+  for (int h = 0; h < 2; h++) {
+    const int base = first + h * HALF;
+    if (base == VOICES - 1)
+      tone[h] = D{static_cast<float>(sineOne<P>(base))};
+    else
+      tone[h] = base < VOICES ? P::throughFloat(sineHalf<P>(base, on)) : D{};
+  }
 
   I counter = sampleCounter.get<I>(first) + 1;
   counter = counter >= COUNTER_WRAP ? I{} : counter;
@@ -283,7 +308,7 @@ inline void ZorvDrumLanes::mixHalf(int base, const typename P::F& y, const typen
 // next rate, filter, mix and limits.
 template <class P>
 inline void ZorvDrumLanes::output(int first, const typename P::I& on, const typename P::F& w,
-                                  const typename P::D (&s)[2]) {
+                                  const typename P::D (&s)[2], float* samples) {
   typedef typename P::F F;
   typedef typename P::I I;
   typedef typename P::U U;
@@ -291,7 +316,7 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
   typedef typename P::L L;
   constexpr int HALF = P::W / 2;
   if (!P::any(on)) {
-    lastOut.set(first, F{});
+    std::memset(samples + first, 0, sizeof(F));
     return;
   }
 
@@ -343,18 +368,19 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
   F out = mix == mix ? mix : F{}; // NaN from parameters far outside 0 .. 1
   out = P::max(F{} - 1.0f, out);  // std::max(out, -1.0f)
   out = P::min(F{} + 1.0f, out);  // std::min(out, 1.0f)
-  lastOut.set(first, on ? out : F{});
+  const F sample = on ? out : F{};
+  std::memcpy(samples + first, &sample, sizeof sample);
 }
 
-template <class P> inline void ZorvDrumLanes::nextSamples() {
+template <class P> inline void ZorvDrumLanes::nextSamples(float* samples) {
   typename P::I on[2] = {};
   typename P::F noise[2] = {};
   typename P::D tone[2][2] = {};
   bool due = sources<P>(0, on[0], noise[0], tone[0]);
   if (P::W == 4) due |= sources<P>(4, on[1], noise[1], tone[1]);
   if (due) refreshLanes();
-  output<P>(0, on[0], noise[0], tone[0]);
-  if (P::W == 4) output<P>(4, on[1], noise[1], tone[1]);
+  output<P>(0, on[0], noise[0], tone[0], samples);
+  if (P::W == 4) output<P>(4, on[1], noise[1], tone[1], samples);
 }
 
 // The voices' samples of up to CHUNK frames are kept and summed after them, so that no sample
@@ -362,10 +388,9 @@ template <class P> inline void ZorvDrumLanes::nextSamples() {
 template <class P> inline void ZorvDrumLanes::renderFrames(float* out, unsigned int frames) {
   for (unsigned int done = 0; done < frames;) {
     const unsigned int chunk = frames - done < CHUNK ? frames - done : CHUNK;
-    for (unsigned int i = 0; i < chunk; i++) {
-      nextSamples<P>();
-      std::memcpy(voiceSamples[i], lastOut.at, sizeof voiceSamples[i]);
-    }
+    for (unsigned int i = 0; i < chunk; i++)
+      nextSamples<P>(voiceSamples[i]);
+    std::memcpy(lastOut.at, voiceSamples[chunk - 1], sizeof lastOut.at);
     for (unsigned int i = 0; i < chunk; i++) {
       float sum = 0.0f;
       for (int v = 0; v < VOICES; v++)
