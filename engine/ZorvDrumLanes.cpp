@@ -1,5 +1,5 @@
 // Voice lanes: the voices' state into and out of the lanes, the refresh, the SSE2 and AVX2 paths.
-#include "ZorvDrumLanes.h"
+#include "ZorvDrumLanesOutput.h"
 
 #include "ZorvDrum.h"
 

@@ -1,6 +1,6 @@
 // Voice lanes on AVX2: eight float or four double lanes a vector; this source alone is compiled
 // for AVX2 and runs only where the processor has it.
-#include "ZorvDrumLanes.h"
+#include "ZorvDrumLanesOutput.h"
 
 #include <immintrin.h>
 
