@@ -1,5 +1,5 @@
 // Voice lanes: the voices' state into and out of the lanes, the refresh, the SSE2 and AVX2 paths.
-#include "ZorvDrumLanes.h"
+#include "ZorvDrumLanesOutput.h"
 
 #include "ZorvDrum.h"
 
@@ -119,6 +119,8 @@ struct ZorvDrumLanes::Sse2 : Vectors<4> {
     return L(h ? _mm_unpackhi_epi32(__m128i(m), __m128i(m))
                : _mm_unpacklo_epi32(__m128i(m), __m128i(m)));
   }
+  // Towards 0; NaN and out of range give INT32_MIN.
+  TAMBREL_LANE_INLINE static int32_t truncate(double d) { return _mm_cvttsd_si32(_mm_set_sd(d)); }
   // Entries at and after each position: adjacent pairs, loaded together and separated.
   TAMBREL_LANE_INLINE static void sinePoints(const double* table, const HI& at, D& low, D& high) {
     const __m128d p0 = _mm_loadu_pd(table + uint32_t(at[0]));

@@ -19,7 +19,8 @@ namespace stk {
 class ZorvDrum;
 
 // The library's headers stay out of this one: the AVX2 source includes it, and must compile no
-// code but its own for AVX2.
+// code but its own for AVX2. The per-sample code is in ZorvDrumLanesSources.h and
+// ZorvDrumLanesOutput.h, which only the two path sources include.
 class ZorvDrumLanes {
 public:
   static constexpr int VOICES = 5;
@@ -85,15 +86,16 @@ private:
   void renderSse2(float* out, unsigned int frames);
   void renderAvx2(float* out, unsigned int frames);
   template <class P> TAMBREL_LANE_INLINE void renderFrames(float* out, unsigned int frames);
-  template <class P> TAMBREL_LANE_INLINE void nextSamples();
+  template <class P> TAMBREL_LANE_INLINE void nextSamples(float* samples);
   template <class P> TAMBREL_LANE_INLINE void tickEnvelope(int k, int first);
   template <class P>
   TAMBREL_LANE_INLINE bool sources(int first, typename P::I& on, typename P::F& noise,
                                    typename P::D (&tone)[2]);
   template <class P>
   TAMBREL_LANE_INLINE void output(int first, const typename P::I& on, const typename P::F& noise,
-                                  const typename P::D (&tone)[2]);
+                                  const typename P::D (&tone)[2], float* samples);
   template <class P> TAMBREL_LANE_INLINE typename P::D sineHalf(int base, const typename P::I& on);
+  template <class P> TAMBREL_LANE_INLINE double sineOne(int lane);
   template <class P>
   TAMBREL_LANE_INLINE typename P::D noiseHalf(int base, const typename P::U& index);
   template <class P>
@@ -129,7 +131,7 @@ private:
   Lanes<int32_t> sounded; // the lane has sounded during this render
   Lanes<double> cubedRandom, noiseVeloGain, toneGain, amplitude, noiseLevel;
   Lanes<float> a1, a2, a3, b1, b2, in1, in2, out1, out2; // the filters' coefficients, histories
-  Lanes<float> lastOut;
+  Lanes<float> lastOut; // the voices' samples at the end of the last chunk, not within one
   static constexpr unsigned int CHUNK = 64;
   alignas(32) float voiceSamples[CHUNK][LANES];
   int minFolds, maxFolds; // the fewest and the most passes of any voice
@@ -139,236 +141,6 @@ private:
   const double* pitchTable[LANES];
   ZorvDrum* voice[VOICES];
 };
-
-template <class P> inline void ZorvDrumLanes::tickEnvelope(int k, int first) {
-  typedef typename P::F F;
-  typedef typename P::I I;
-  Envelopes& e = env[k];
-  const F value = e.value.get<F>(first);
-  const F next = value - e.fall.get<F>(first);
-  // A NaN ends only a release; endStages tells.
-  const I ends = (next >= e.upper.get<F>(first)) | (e.lower.get<F>(first) >= next) | (next != next);
-  e.value.set(first, next);
-  if (P::any(ends)) endStages(k, first, first + P::W);
-}
-
-// The sine of the lanes from `base` on, half a float vector's worth, as floats.
-template <class P> inline typename P::D ZorvDrumLanes::sineHalf(int base, const typename P::I& on) {
-  typedef typename P::D D;
-  typedef typename P::L L;
-  typedef typename P::HI HI;
-  const int h = base % P::W ? 1 : 0;
-  // The library's SineWave::tick: wrap into the table, interpolate linearly, advance.
-  D time = oscTime.get<D>(base);
-  if (P::any(L((time < 0.0) | (time >= 2048.0)))) { // once a cycle, or when the rate turns back
-    while (P::any(L(time < 0.0)))
-      time = time < 0.0 ? time + 2048.0 : time;
-    while (P::any(L(time >= 2048.0)))
-      time = time >= 2048.0 ? time - 2048.0 : time;
-  }
-  const HI at = __builtin_convertvector(time, HI) & 2047; // a NaN time reads entry 0
-  const D alpha = time - __builtin_convertvector(at, D);
-  D low, high;
-  P::sinePoints(sine, at, low, high);
-  const D value = low + alpha * (high - low);
-  const L sounding = P::wideMask(on, h);
-  oscTime.set(base, sounding ? time + oscRate.get<D>(base) : oscTime.get<D>(base));
-  oscOut.set(base, sounding ? value : oscOut.get<D>(base));
-  return value;
-}
-
-// The noise entries of the lanes from `base` on as floats.
-template <class P>
-inline typename P::D ZorvDrumLanes::noiseHalf(int base, const typename P::U& index) {
-  typedef typename P::D D;
-  constexpr int HALF = P::W / 2;
-  const int h = base % P::W ? 1 : 0;
-  D entry = {};
-  for (int k = 0; k < HALF && base + k < VOICES; k++)
-    entry[k] = noiseTable[base + k][index[h * HALF + k]];
-  return entry;
-}
-
-// The first half of ZorvDrum::nextSample for the lanes from `first` on, up to the refresh:
-// envelopes, noise, oscillator, crush and counter. True when a lane's refresh is due.
-template <class P>
-inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& noise,
-                                   typename P::D (&tone)[2]) {
-  typedef typename P::F F;
-  typedef typename P::I I;
-  typedef typename P::U U;
-  typedef typename P::D D;
-  constexpr int HALF = P::W / 2;
-  for (int k = 0; k < 3; k++)
-    tickEnvelope<P>(k, first);
-  noiseEnvValue.set(first, env[1].value.get<F>(first));
-  oscEnvValue.set(first, env[2].value.get<F>(first));
-  bendValue.set(first, env[0].value.get<F>(first) * bendDepth.get<F>(first));
-  const I noiseIdle = env[1].state.get<I>(first) == Glimber::IDLE;
-  on = ~(noiseIdle & (env[2].state.get<I>(first) == Glimber::IDLE));
-  if (!P::any(on)) return false;
-  sounded.set(first, sounded.get<I>(first) | on);
-
-  // Noise source: the next entry after period + 1 samples, folded as it arrives.
-  const U count = noiseCounter.get<U>(first) + 1;
-  const I step = on & reinterpret_cast<I>(count > noisePeriod.get<U>(first));
-  noiseCounter.set(first, on ? (step ? U{} : count) : noiseCounter.get<U>(first));
-  if (P::any(step)) {
-    const U index = noiseIndex.get<U>(first);
-    const U indexAfter = step ? (index + 1) & (NOISE_ENTRIES - 1) : index;
-    noiseIndex.set(first, indexAfter);
-    rawNoise.set(first, step ? nextRawNoise.get<F>(first) : rawNoise.get<F>(first));
-    foldedNoise.set(first, step ? nextFoldedNoise.get<F>(first) : foldedNoise.get<F>(first));
-    // The entry after, read and folded while this one sounds: a step never waits for the folds.
-    const U ahead = (indexAfter + 1) & (NOISE_ENTRIES - 1);
-    D high = {};
-    if (first + HALF < VOICES) high = noiseHalf<P>(first + HALF, ahead);
-    const F w = P::toFloat(noiseHalf<P>(first, ahead), high);
-    // Every lane folds at least minFolds times; a lane with fewer passes than maxFolds keeps
-    // its value from its last pass on.
-    const F floor = F{} - 1.0f;
-    F folded = w;
-    for (int pass = 0; pass < minFolds; pass++)
-      folded = P::max(floor, 2.0f * (folded - 0.5f)); // std::max(2 (w - 0.5), -1.0f)
-    const I passes = foldCount.get<I>(first);
-    for (int pass = minFolds; pass < maxFolds; pass++)
-      folded = pass < passes ? P::max(floor, 2.0f * (folded - 0.5f)) : folded;
-    nextRawNoise.set(first, w);
-    nextFoldedNoise.set(first, folded);
-  }
-  noise = noiseIdle ? rawNoise.get<F>(first) : foldedNoise.get<F>(first);
-
-  // The sine as the float the voice keeps of it, in double for the tone gain.
-  tone[0] = P::throughFloat(sineHalf<P>(first, on));
-  tone[1] = first + HALF < VOICES ? P::throughFloat(sineHalf<P>(first + HALF, on)) : D{};
-
-  I counter = sampleCounter.get<I>(first) + 1;
-  counter = counter >= COUNTER_WRAP ? I{} : counter;
-  sampleCounter.set(first, on ? counter : sampleCounter.get<I>(first));
-  const I until = untilRefresh.get<I>(first) + on; // one less in a sounding lane
-  untilRefresh.set(first, until);
-  return P::any(until == 0);
-}
-
-// Random pitch in Hz of the lanes from `base` on, from the pitch noise entries.
-template <class P>
-inline typename P::D ZorvDrumLanes::randomHalf(int base, const typename P::U& index) {
-  typedef typename P::D D;
-  constexpr int HALF = P::W / 2;
-  const int h = base % P::W ? 1 : 0;
-  D entry = {};
-  for (int k = 0; k < HALF && base + k < VOICES; k++)
-    entry[k] = pitchTable[base + k][index[h * HALF + k]];
-  return 4000.0 * entry * cubedRandom.get<D>(base);
-}
-
-// The noise and tone parts of the mix of the lanes from `base` on, computed in double.
-template <class P>
-inline void ZorvDrumLanes::mixHalf(int base, const typename P::F& y, const typename P::D& s,
-                                   typename P::D& noiseOut, typename P::D& toneOut) {
-  typedef typename P::D D;
-  const int h = base % P::W ? 1 : 0;
-  noiseOut = P::toDouble(y, h) * noiseVeloGain.get<D>(base) * amplitude.get<D>(base) *
-             noiseLevel.get<D>(base);
-  toneOut = toneGain.get<D>(base) * s;
-}
-
-// The second half of ZorvDrum::nextSample, after the refresh: pitch noise, the oscillator's
-// next rate, filter, mix and limits.
-template <class P>
-inline void ZorvDrumLanes::output(int first, const typename P::I& on, const typename P::F& w,
-                                  const typename P::D (&s)[2]) {
-  typedef typename P::F F;
-  typedef typename P::I I;
-  typedef typename P::U U;
-  typedef typename P::D D;
-  typedef typename P::L L;
-  constexpr int HALF = P::W / 2;
-  if (!P::any(on)) {
-    lastOut.set(first, F{});
-    return;
-  }
-
-  const U count = pitchCounter.get<U>(first) + 1;
-  const I step = on & reinterpret_cast<I>(count > pitchPeriod.get<U>(first));
-  pitchCounter.set(first, on ? (step ? U{} : count) : pitchCounter.get<U>(first));
-  if (P::any(step)) {
-    const U index = pitchIndex.get<U>(first);
-    const U indexAfter = step ? (index + 1) & (NOISE_ENTRIES - 1) : index;
-    pitchIndex.set(first, indexAfter);
-    D high = {};
-    if (first + HALF < VOICES) high = randomHalf<P>(first + HALF, indexAfter);
-    randomHz.set(first, P::toFloat(randomHalf<P>(first, indexAfter), high));
-  }
-  const F toneHz = randomHz.get<F>(first) + toneBaseHz.get<F>(first) + 15.0f +
-                   toneBendHz.get<F>(first) * bendValue.get<F>(first);
-  const F lastHz = lastToneHz.get<F>(first);
-  const I stale = rateStale.get<I>(first);
-  const I retune = on & ((toneHz != lastHz) | stale);
-  if (P::any(retune)) {
-    lastToneHz.set(first, retune ? toneHz : lastHz);
-    rateStale.set(first, stale & ~retune);
-    const double half = sampleRate / 2;
-    for (int h = 0; h < 2 && first + h * HALF < VOICES; h++) {
-      const int base = first + h * HALF;
-      D hz = P::toDouble(toneHz, h);
-      hz = P::min(D{} + half, hz); // hz > half ? half : hz
-      hz = P::max(D{} - half, hz); // hz < -half ? -half : hz
-      hz = hz == hz ? hz : D{};
-      const L set = P::wideMask(retune, h);
-      oscRate.set(base, set ? 2048.0 * hz / sampleRate : oscRate.get<D>(base)); // setFrequency
-    }
-  }
-
-  const F x1 = in1.get<F>(first), x2 = in2.get<F>(first);
-  const F y1 = out1.get<F>(first), y2 = out2.get<F>(first);
-  const F y = a1.get<F>(first) * w + a2.get<F>(first) * x1 + a3.get<F>(first) * x2 -
-              b1.get<F>(first) * y1 - b2.get<F>(first) * y2;
-  in2.set(first, on ? x1 : x2);
-  in1.set(first, on ? w : x1);
-  out2.set(first, on ? y1 : y2);
-  out1.set(first, on ? y : y1);
-
-  D noise0, tone0, noise1 = {}, tone1 = {};
-  mixHalf<P>(first, y, s[0], noise0, tone0);
-  if (first + HALF < VOICES) mixHalf<P>(first + HALF, y, s[1], noise1, tone1);
-  const F mix = P::toFloat(noise0, noise1) * noiseEnvValue.get<F>(first) +
-                P::toFloat(tone0, tone1) * oscEnvValue.get<F>(first);
-  F out = mix == mix ? mix : F{}; // NaN from parameters far outside 0 .. 1
-  out = P::max(F{} - 1.0f, out);  // std::max(out, -1.0f)
-  out = P::min(F{} + 1.0f, out);  // std::min(out, 1.0f)
-  lastOut.set(first, on ? out : F{});
-}
-
-template <class P> inline void ZorvDrumLanes::nextSamples() {
-  typename P::I on[2] = {};
-  typename P::F noise[2] = {};
-  typename P::D tone[2][2] = {};
-  bool due = sources<P>(0, on[0], noise[0], tone[0]);
-  if (P::W == 4) due |= sources<P>(4, on[1], noise[1], tone[1]);
-  if (due) refreshLanes();
-  output<P>(0, on[0], noise[0], tone[0]);
-  if (P::W == 4) output<P>(4, on[1], noise[1], tone[1]);
-}
-
-// The voices' samples of up to CHUNK frames are kept and summed after them, so that no sample
-// waits for the sum of the one before.
-template <class P> inline void ZorvDrumLanes::renderFrames(float* out, unsigned int frames) {
-  for (unsigned int done = 0; done < frames;) {
-    const unsigned int chunk = frames - done < CHUNK ? frames - done : CHUNK;
-    for (unsigned int i = 0; i < chunk; i++) {
-      nextSamples<P>();
-      std::memcpy(voiceSamples[i], lastOut.at, sizeof voiceSamples[i]);
-    }
-    for (unsigned int i = 0; i < chunk; i++) {
-      float sum = 0.0f;
-      for (int v = 0; v < VOICES; v++)
-        sum = sum + voiceSamples[i][v];
-      out[done + i] = sum;
-    }
-    done += chunk;
-  }
-}
 
 } // namespace stk
 

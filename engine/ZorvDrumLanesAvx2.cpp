@@ -1,6 +1,6 @@
 // Voice lanes on AVX2: eight float or four double lanes a vector; this source alone is compiled
 // for AVX2 and runs only where the processor has it.
-#include "ZorvDrumLanes.h"
+#include "ZorvDrumLanesOutput.h"
 
 #include <immintrin.h>
 
@@ -35,6 +35,8 @@ struct ZorvDrumLanes::Avx2 : Vectors<8> {
     return L(_mm256_cvtepi32_epi64(h ? _mm256_extracti128_si256(__m256i(m), 1)
                                      : _mm256_castsi256_si128(__m256i(m))));
   }
+  // Towards 0; NaN and out of range give INT32_MIN.
+  TAMBREL_LANE_INLINE static int32_t truncate(double d) { return _mm_cvttsd_si32(_mm_set_sd(d)); }
   // Entries at and after each position: adjacent pairs, loaded together and separated.
   TAMBREL_LANE_INLINE static void sinePoints(const double* table, const HI& at, D& low, D& high) {
     const __m256d even =

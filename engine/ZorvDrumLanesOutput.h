@@ -1,0 +1,136 @@
+// Voice lanes, the second half of a frame and the frames of a block: pitch, filter and mix.
+#ifndef TAMBREL_ZORVDRUMLANESOUTPUT_H
+#define TAMBREL_ZORVDRUMLANESOUTPUT_H
+
+#include "ZorvDrumLanesSources.h"
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi" // see ZorvDrumLanes.h
+
+namespace stk {
+
+// Random pitch in Hz of the lanes from `base` on, from the pitch noise entries.
+template <class P>
+inline typename P::D ZorvDrumLanes::randomHalf(int base, const typename P::U& index) {
+  typedef typename P::D D;
+  constexpr int HALF = P::W / 2;
+  const int h = base % P::W ? 1 : 0;
+  D entry = {};
+  for (int k = 0; k < HALF && base + k < VOICES; k++)
+    entry[k] = pitchTable[base + k][index[h * HALF + k]];
+  return 4000.0 * entry * cubedRandom.get<D>(base);
+}
+
+// The noise and tone parts of the mix of the lanes from `base` on, computed in double.
+template <class P>
+inline void ZorvDrumLanes::mixHalf(int base, const typename P::F& y, const typename P::D& s,
+                                   typename P::D& noiseOut, typename P::D& toneOut) {
+  typedef typename P::D D;
+  const int h = base % P::W ? 1 : 0;
+  noiseOut = P::toDouble(y, h) * noiseVeloGain.get<D>(base) * amplitude.get<D>(base) *
+             noiseLevel.get<D>(base);
+  toneOut = toneGain.get<D>(base) * s;
+}
+
+// The second half of ZorvDrum::nextSample, after the refresh: pitch noise, the oscillator's
+// next rate, filter, mix and limits.
+template <class P>
+inline void ZorvDrumLanes::output(int first, const typename P::I& on, const typename P::F& w,
+                                  const typename P::D (&s)[2], float* samples) {
+  typedef typename P::F F;
+  typedef typename P::I I;
+  typedef typename P::U U;
+  typedef typename P::D D;
+  typedef typename P::L L;
+  constexpr int HALF = P::W / 2;
+  if (!P::any(on)) {
+    std::memset(samples + first, 0, sizeof(F));
+    return;
+  }
+
+  const U count = pitchCounter.get<U>(first) + 1;
+  const I step = on & reinterpret_cast<I>(count > pitchPeriod.get<U>(first));
+  pitchCounter.set(first, on ? (step ? U{} : count) : pitchCounter.get<U>(first));
+  if (P::any(step)) {
+    const U index = pitchIndex.get<U>(first);
+    const U indexAfter = step ? (index + 1) & (NOISE_ENTRIES - 1) : index;
+    pitchIndex.set(first, indexAfter);
+    D high = {};
+    if (first + HALF < VOICES) high = randomHalf<P>(first + HALF, indexAfter);
+    randomHz.set(first, P::toFloat(randomHalf<P>(first, indexAfter), high));
+  }
+  const F toneHz = randomHz.get<F>(first) + toneBaseHz.get<F>(first) + 15.0f +
+                   toneBendHz.get<F>(first) * bendValue.get<F>(first);
+  const F lastHz = lastToneHz.get<F>(first);
+  const I stale = rateStale.get<I>(first);
+  const I retune = on & ((toneHz != lastHz) | stale);
+  if (P::any(retune)) {
+    lastToneHz.set(first, retune ? toneHz : lastHz);
+    rateStale.set(first, stale & ~retune);
+    const double half = sampleRate / 2;
+    for (int h = 0; h < 2 && first + h * HALF < VOICES; h++) {
+      const int base = first + h * HALF;
+      D hz = P::toDouble(toneHz, h);
+      hz = P::min(D{} + half, hz); // hz > half ? half : hz
+      hz = P::max(D{} - half, hz); // hz < -half ? -half : hz
+      hz = hz == hz ? hz : D{};
+      const L set = P::wideMask(retune, h);
+      oscRate.set(base, set ? 2048.0 * hz / sampleRate : oscRate.get<D>(base)); // setFrequency
+    }
+  }
+
+  const F x1 = in1.get<F>(first), x2 = in2.get<F>(first);
+  const F y1 = out1.get<F>(first), y2 = out2.get<F>(first);
+  const F y = a1.get<F>(first) * w + a2.get<F>(first) * x1 + a3.get<F>(first) * x2 -
+              b1.get<F>(first) * y1 - b2.get<F>(first) * y2;
+  in2.set(first, on ? x1 : x2);
+  in1.set(first, on ? w : x1);
+  out2.set(first, on ? y1 : y2);
+  out1.set(first, on ? y : y1);
+
+  D noise0, tone0, noise1 = {}, tone1 = {};
+  mixHalf<P>(first, y, s[0], noise0, tone0);
+  if (first + HALF < VOICES) mixHalf<P>(first + HALF, y, s[1], noise1, tone1);
+  const F mix = P::toFloat(noise0, noise1) * noiseEnvValue.get<F>(first) +
+                P::toFloat(tone0, tone1) * oscEnvValue.get<F>(first);
+  F out = mix == mix ? mix : F{}; // NaN from parameters far outside 0 .. 1
+  out = P::max(F{} - 1.0f, out);  // std::max(out, -1.0f)
+  out = P::min(F{} + 1.0f, out);  // std::min(out, 1.0f)
+  const F sample = on ? out : F{};
+  std::memcpy(samples + first, &sample, sizeof sample);
+}
+
+template <class P> inline void ZorvDrumLanes::nextSamples(float* samples) {
+  typename P::I on[2] = {};
+  typename P::F noise[2] = {};
+  typename P::D tone[2][2] = {};
+  bool due = sources<P>(0, on[0], noise[0], tone[0]);
+  if (P::W == 4) due |= sources<P>(4, on[1], noise[1], tone[1]);
+  if (due) refreshLanes();
+  output<P>(0, on[0], noise[0], tone[0], samples);
+  if (P::W == 4) output<P>(4, on[1], noise[1], tone[1], samples);
+}
+
+// The voices' samples of up to CHUNK frames are kept and summed after them, so that no sample
+// waits for the sum of the one before.
+template <class P> inline void ZorvDrumLanes::renderFrames(float* out, unsigned int frames) {
+  for (unsigned int done = 0; done < frames;) {
+    const unsigned int chunk = frames - done < CHUNK ? frames - done : CHUNK;
+    for (unsigned int i = 0; i < chunk; i++)
+      nextSamples<P>(voiceSamples[i]);
+    std::memcpy(lastOut.at, voiceSamples[chunk - 1], sizeof lastOut.at);
+    for (unsigned int i = 0; i < chunk; i++) {
+      float sum = 0.0f;
+      for (int v = 0; v < VOICES; v++)
+        sum = sum + voiceSamples[i][v];
+      out[done + i] = sum;
+    }
+    done += chunk;
+  }
+}
+
+} // namespace stk
+
+#pragma GCC diagnostic pop
+
+#endif
