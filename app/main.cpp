@@ -1,5 +1,6 @@
 // tambrel: a real-time drum synthesizer played and edited from a Novation ReMOTE ZeRO SL.
 #include "CommandLine.h"
+#include "CrashReport.h"
 #include "PortListing.h"
 #include "tambrel.h"
 
@@ -8,6 +9,7 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+  CrashReport::install();
   Settings settings;
   int status = CommandLine::parse(argc, argv, settings, std::cout, std::cerr);
   if (status != CommandLine::kRun) return status;

@@ -15,7 +15,9 @@ stage() { echo; echo "=== $* ==="; }
 stage "build and test"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build" -j"$jobs"
-ctest --test-dir "$root/build" --output-on-failure
+# The end-to-end runs share the machine with a JACK server and each other: a test that fails
+# is run once more (its first output stays in the log); one that fails twice fails the stage.
+ctest --test-dir "$root/build" --output-on-failure --repeat until-pass:2
 
 stage "AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug \
@@ -38,7 +40,7 @@ CC=clang-22 CXX=clang++-22 cmake -S "$root" -B "$root/build-rtsan" \
 cmake --build "$root/build-rtsan" -j"$jobs"
 RTSAN_OPTIONS=halt_on_error=true:symbolize=false \
   ctest --test-dir "$root/build-rtsan" --output-on-failure -L 'app|surface|e2e|jack|threaded' \
-  --no-tests=error
+  --no-tests=error --repeat until-pass:2
 
 if [ -f "$root/fuzz/CMakeLists.txt" ]; then
   stage "fuzzing, ${fuzz_seconds} s per target"

@@ -165,6 +165,7 @@ TEST_F(Options, OwnPortsPlayFromAKeyboardConnectedToThem) {
   EXPECT_TRUE(session->waitForLcd(2, 0, "Rand ", from, 5));
   ASSERT_TRUE(session->interrupt(5));
   EXPECT_EQ(session->program().exitStatus(), 0);
+  EXPECT_EQ(session->program().termSignal(), 0) << "the program died from a signal";
 }
 
 TEST_F(Options, ControllerIsFoundByNameUnderAnotherClientNumber) {
@@ -174,6 +175,7 @@ TEST_F(Options, ControllerIsFoundByNameUnderAnotherClientNumber) {
   expectNotePlaysAndMarks();
   ASSERT_TRUE(session->interrupt(5));
   EXPECT_EQ(session->program().exitStatus(), 0);
+  EXPECT_EQ(session->program().termSignal(), 0) << "the program died from a signal";
   const std::string out = session->program().standardOutput();
   EXPECT_NE(out.find("Connecting the control input to #1: ReMOTE ZeRO SL 24:1\n"),
             std::string::npos);
@@ -200,6 +202,7 @@ TEST_F(Options, ListPortsShowsTheControllersPortsAndAudioInputs) {
   startServer(44100);
   ASSERT_TRUE(runToEnd({"--list-ports", "--midi-api", "jack", "--audio-api", "jack"}));
   EXPECT_EQ(session->program().exitStatus(), 0);
+  EXPECT_EQ(session->program().termSignal(), 0) << "the program died from a signal";
   const std::string out = session->program().standardOutput();
   const size_t inputs = out.find("MIDI inputs (Jack):\n");
   const size_t outputs = out.find("MIDI outputs (Jack):\n");
@@ -258,6 +261,7 @@ TEST_F(Options, AServerAtAnotherRateIsNamedInOneLineUnlessTheRateIsGiven) {
   expectNotePlaysAndMarks();
   ASSERT_TRUE(session->interrupt(5));
   EXPECT_EQ(session->program().exitStatus(), 0);
+  EXPECT_EQ(session->program().termSignal(), 0) << "the program died from a signal";
 }
 
 } // namespace
