@@ -157,6 +157,8 @@ TEST_F(Options, OwnPortsPlayFromAKeyboardConnectedToThem) {
   EXPECT_EQ(session->controller().midiPorts("^tambrel.*:control$", JackPortIsInput).size(), 1u);
   EXPECT_EQ(session->controller().midiPorts("^tambrel.*:lcd$", JackPortIsOutput).size(), 1u);
   ASSERT_TRUE(session->controller().connect("ReMOTE ZeRO SL 20:0", notes[0]));
+  // A connection carries MIDI from the server's next cycles on: give it a few.
+  ASSERT_TRUE(session->waitUntilFrame(session->now() + session->secondsToFrames(0.1)));
   expectNotePlaysAndMarks();
 
   // The controls arrive through the port the selector connected: Rand shows on row 2.
