@@ -102,6 +102,9 @@ TEST_F(AudioThread, SixteenHundredNoteOnsInOneCallbackLeaveTheDisplayToItsSender
 TEST_F(AudioThread, ConsoleOnAStalledPipeDropsLinesCountsThemAndReportsOnceItDrains) {
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
+  // One page: the printer stalls after a few hundred lines, long before its ring is full, so
+  // every line is dropped while it stalls and the count follows the drain.
+  ASSERT_GT(fcntl(ends[1], F_SETPIPE_SZ, 4096), 0);
   FILE* pipeOut = fdopen(ends[1], "w");
   rig.console.start(pipeOut); // nobody reads until the end
   const int kEvents = 30000;
