@@ -16,6 +16,7 @@ namespace stk {
 
 static_assert(ZorvDrumLanes::NOISE_ENTRIES == Fizzmap::TABLE_LENGTH, "noise table length");
 static_assert(ZorvDrumLanes::COUNTER_WRAP == ZorvDrum::COUNTER_WRAP, "counter wrap");
+static_assert(ZorvDrumLanes::MAX_FOLDS == ZorvDrum::MAX_FOLDS, "fold passes");
 
 namespace {
 
@@ -43,9 +44,16 @@ ZorvDrumLanes::ZorvDrumLanes() {
   for (int l = 0; l < LANES; l++) {
     for (Envelopes& e : env) { // the lanes after the voices never sound
       e.state[l] = Glimber::IDLE;
-      e.upper[l] = e.lower[l] = std::numeric_limits<float>::quiet_NaN();
+      e.upper[l] = std::numeric_limits<float>::quiet_NaN();
+      e.lower[l] = -std::numeric_limits<float>::infinity();
     }
+    noiseIdle[l] = -1;
     untilRefresh[l] = ZorvDrum::REFRESH_INTERVAL;
+    float half = 0.5f;
+    for (Lanes<float>& h : foldHalf) {
+      h[l] = half;
+      half *= 0.5f;
+    }
   }
 }
 
@@ -86,12 +94,12 @@ void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int fra
     minFolds = std::min(minFolds, voice[l]->foldCount);
     maxFolds = std::max(maxFolds, voice[l]->foldCount);
   }
-  for (int l = 0; l < LANES; l++)
-    sounded[l] = 0;
-  if (avx2)
-    renderAvx2(out, frames);
-  else
-    renderSse2(out, frames);
+  void (ZorvDrumLanes::*renderPath)(float*, unsigned int) =
+      avx2 ? &ZorvDrumLanes::renderAvx2 : &ZorvDrumLanes::renderSse2;
+  // A lane that does not sound on the first sample stays silent to the end of the render.
+  (this->*renderPath)(out, 1);
+  sounded = sounding;
+  if (frames > 1) (this->*renderPath)(out + 1, frames - 1);
   for (int l = 0; l < VOICES; l++)
     storeLane(l);
 }
@@ -107,6 +115,8 @@ struct ZorvDrumLanes::Sse2 : Vectors<4> {
   TAMBREL_LANE_INLINE static F min(const F& a, const F& b) { return F(_mm_min_ps(a, b)); }
   TAMBREL_LANE_INLINE static D max(const D& a, const D& b) { return D(_mm_max_pd(a, b)); }
   TAMBREL_LANE_INLINE static D min(const D& a, const D& b) { return D(_mm_min_pd(a, b)); }
+  // !(a < b): also where either is NaN
+  TAMBREL_LANE_INLINE static I notLess(const F& a, const F& b) { return I(_mm_cmpnlt_ps(a, b)); }
   // Half h of the float lanes in double, and back; a float mask as a double mask.
   TAMBREL_LANE_INLINE static D toDouble(const F& f, int h) {
     return D(_mm_cvtps_pd(h ? _mm_movehl_ps(f, f) : __m128(f)));
@@ -152,17 +162,18 @@ void ZorvDrumLanes::loadLane(int l) {
     env[k].target[l] = envelopes[k]->target;
     stepEnvelope(k, l);
   }
+  noteStates(l);
   bendDepth[l] = v.bendDepth;
   toneBaseHz[l] = v.toneBaseHz;
   toneBendHz[l] = v.toneBendHz;
   bendValue[l] = v.bendValue;
   noiseEnvValue[l] = v.noiseEnvValue;
   oscEnvValue[l] = v.oscEnvValue;
-  lastToneHz[l] = v.lastToneHz;
   rateStale[l] = v.lastToneRate != sampleRate ? -1 : 0;
+  lastToneHz[l] = rateStale[l] ? std::numeric_limits<float>::quiet_NaN() : v.lastToneHz;
 
-  noisePeriod[l] = v.noiseSource.period;
-  noiseCounter[l] = v.noiseSource.counter;
+  noisePeriod[l] = static_cast<int32_t>(v.noiseSource.period) ^ UNSIGNED_BIAS;
+  noiseCounter[l] = static_cast<int32_t>(v.noiseSource.counter) ^ UNSIGNED_BIAS;
   noiseIndex[l] = v.noiseSource.index;
   noiseTable[l] = v.noiseSource.table;
   rawNoise[l] = static_cast<float>(noiseTable[l][noiseIndex[l]]);
@@ -170,8 +181,8 @@ void ZorvDrumLanes::loadLane(int l) {
   nextRawNoise[l] =
       static_cast<float>(noiseTable[l][(noiseIndex[l] + 1) & (Fizzmap::TABLE_LENGTH - 1)]);
   nextFoldedNoise[l] = v.foldAll(nextRawNoise[l]);
-  pitchPeriod[l] = v.pitchNoise.period;
-  pitchCounter[l] = v.pitchNoise.counter;
+  pitchPeriod[l] = static_cast<int32_t>(v.pitchNoise.period) ^ UNSIGNED_BIAS;
+  pitchCounter[l] = static_cast<int32_t>(v.pitchNoise.counter) ^ UNSIGNED_BIAS;
   pitchIndex[l] = v.pitchNoise.index;
   pitchTable[l] = v.pitchNoise.table;
   randomHz[l] = static_cast<float>(4000 * pitchTable[l][pitchIndex[l]] * v.cubedRandom);
@@ -209,9 +220,8 @@ void ZorvDrumLanes::stepEnvelope(int k, int l) {
   const Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
   const Glimber& g = *envelopes[k];
   Envelopes& e = env[k];
-  const float never = std::numeric_limits<float>::quiet_NaN();
-  e.endsOnNaN[l] = 0;
-  e.upper[l] = e.lower[l] = never;
+  e.upper[l] = std::numeric_limits<float>::quiet_NaN(); // never reached
+  e.lower[l] = -std::numeric_limits<float>::infinity(); // passes only a NaN value (or -inf)
   switch (e.state[l]) {
   case Glimber::ATTACK: // x - -y is x + y; a NaN keeps its sign, as the sum would give it
     e.fall[l] = g.attackRate == g.attackRate ? -g.attackRate : g.attackRate;
@@ -224,7 +234,6 @@ void ZorvDrumLanes::stepEnvelope(int k, int l) {
   case Glimber::RELEASE:
     e.fall[l] = g.releaseRate;
     e.lower[l] = 0.0f;
-    e.endsOnNaN[l] = -1;
     break;
   default:
     e.fall[l] = 0.0f;
@@ -235,11 +244,15 @@ void ZorvDrumLanes::endStages(int k, int first, int end) {
   Envelopes& e = env[k];
   for (int l = first; l < end && l < VOICES; l++) {
     const float value = e.value[l];
-    if (!(value >= e.upper[l] || e.lower[l] >= value || (e.endsOnNaN[l] && value != value)))
-      continue;
+    const int state = e.state[l];
+    const bool ends = state == Glimber::ATTACK    ? value >= e.upper[l]
+                      : state == Glimber::DECAY   ? e.lower[l] >= value
+                      : state == Glimber::RELEASE ? !(value > 0.0f) // NaN too
+                                                  : false;
+    if (!ends) continue;
     const ZorvDrum& v = *voice[l];
     const Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
-    switch (e.state[l]) {
+    switch (state) {
     case Glimber::ATTACK:
       e.value[l] = e.target[l];
       e.target[l] = envelopes[k]->sustainLevel;
@@ -254,7 +267,13 @@ void ZorvDrumLanes::endStages(int k, int first, int end) {
       e.state[l] = Glimber::IDLE;
     }
     stepEnvelope(k, l);
+    noteStates(l);
   }
+}
+
+void ZorvDrumLanes::noteStates(int l) {
+  noiseIdle[l] = env[1].state[l] == Glimber::IDLE ? -1 : 0;
+  sounding[l] = noiseIdle[l] && env[2].state[l] == Glimber::IDLE ? 0 : -1;
 }
 
 void ZorvDrumLanes::storeLane(int l) {
@@ -268,12 +287,14 @@ void ZorvDrumLanes::storeLane(int l) {
   v.bendValue = bendValue[l];
   v.noiseEnvValue = noiseEnvValue[l];
   v.oscEnvValue = oscEnvValue[l];
-  v.lastToneHz = lastToneHz[l];
-  if (!rateStale[l]) v.lastToneRate = sampleRate;
+  if (!rateStale[l] || sounded[l]) { // a sounding lane set the rate on its first sample
+    v.lastToneHz = lastToneHz[l];
+    v.lastToneRate = sampleRate;
+  }
 
-  v.noiseSource.counter = noiseCounter[l];
+  v.noiseSource.counter = static_cast<uint32_t>(noiseCounter[l] ^ UNSIGNED_BIAS);
   v.noiseSource.index = noiseIndex[l];
-  v.pitchNoise.counter = pitchCounter[l];
+  v.pitchNoise.counter = static_cast<uint32_t>(pitchCounter[l] ^ UNSIGNED_BIAS);
   v.pitchNoise.index = pitchIndex[l];
   if (sounded[l]) { // a voice that stayed silent ticked neither
     v.noiseSource.lastFrame_[0] = noiseTable[l][noiseIndex[l]];

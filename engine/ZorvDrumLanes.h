@@ -27,6 +27,7 @@ public:
   static constexpr int LANES = 8;                 // voices 0 .. 4, then three lanes that stay idle
   static constexpr uint32_t NOISE_ENTRIES = 4096; // Fizzmap::TABLE_LENGTH
   static constexpr int32_t COUNTER_WRAP = 2000000000; // ZorvDrum::COUNTER_WRAP
+  static constexpr int MAX_FOLDS = 64;                // ZorvDrum::MAX_FOLDS
 
   ZorvDrumLanes();
   ZorvDrumLanes(const ZorvDrumLanes&) = delete;
@@ -76,16 +77,19 @@ private:
   struct Avx2;
 
   // An envelope's step as a difference, value - fall, ending its stage when it reaches `upper`
-  // (attack), falls to `lower` (decay, release) or, in a release, is NaN. NaN bounds never end;
-  // a sustained or idle envelope falls by +0, which leaves every value as it is.
+  // (attack) or falls to `lower` (decay, release). The test per sample, next >= upper or
+  // !(lower < next), also passes a NaN value, which ends a release; endStages decides. A stage
+  // without an end has upper NaN and lower -inf; a sustained or idle envelope falls by +0, which
+  // leaves every value as it is.
   struct Envelopes {
-    Lanes<int32_t> state, endsOnNaN;
+    Lanes<int32_t> state;
     Lanes<float> value, target, fall, upper, lower;
   };
 
   void renderSse2(float* out, unsigned int frames);
   void renderAvx2(float* out, unsigned int frames);
   template <class P> TAMBREL_LANE_INLINE void renderFrames(float* out, unsigned int frames);
+  TAMBREL_LANE_INLINE void sumVoices(float* out, unsigned int frames) const;
   template <class P> TAMBREL_LANE_INLINE void nextSamples(float* samples);
   template <class P> TAMBREL_LANE_INLINE void tickEnvelope(int k, int first);
   template <class P>
@@ -109,6 +113,8 @@ private:
   void storeLane(int lane);
   // Fall and bounds of envelope k of a lane, from its stage.
   void stepEnvelope(int k, int lane);
+  // The lane's sounding and noiseIdle masks, from its envelopes' stages.
+  void noteStates(int lane);
   // The stages of envelope k that end on this sample, lanes first .. end - 1, as the envelope
   // ends them.
   __attribute__((noinline)) void endStages(int k, int first, int end);
@@ -118,25 +124,32 @@ private:
   Envelopes env[3];                               // bend, noise, oscillator
   Lanes<float> bendDepth, toneBaseHz, toneBendHz; // set by the voices' refresh
   Lanes<float> bendValue, noiseEnvValue, oscEnvValue;
-  Lanes<float> lastToneHz;
-  Lanes<int32_t> rateStale; // the oscillator's rate was set at another sample rate
-  Lanes<uint32_t> noisePeriod, noiseCounter, noiseIndex;
+  Lanes<float> lastToneHz;  // NaN in a lane whose rate was set at another sample rate
+  Lanes<int32_t> rateStale; // so, when loaded; a sounding lane sets the rate on its first sample
+  // Noise hold periods and counters are unsigned, kept with their top bit flipped (x ^ 2^31), so
+  // that the signed compare of the lanes orders them as unsigned.
+  static constexpr int32_t UNSIGNED_BIAS = INT32_MIN;
+  Lanes<int32_t> sounding, noiseIdle; // masks of the envelopes' states, set as they change
+  Lanes<int32_t> noisePeriod, noiseCounter;
+  Lanes<uint32_t> noiseIndex;
   Lanes<float> rawNoise, foldedNoise;         // the current noise entry as a float, and its folds
   Lanes<float> nextRawNoise, nextFoldedNoise; // the same of the entry after
-  Lanes<uint32_t> pitchPeriod, pitchCounter, pitchIndex;
+  Lanes<int32_t> pitchPeriod, pitchCounter;
+  Lanes<uint32_t> pitchIndex;
   Lanes<float> randomHz;                  // from the current pitch noise entry
   Lanes<double> oscTime, oscRate, oscOut; // the oscillator's read position and rate in entries
   Lanes<int32_t> foldCount;
   Lanes<int32_t> sampleCounter, untilRefresh;
-  Lanes<int32_t> sounded; // the lane has sounded during this render
+  Lanes<int32_t> sounded; // the lane sounded on the first sample of this render, so ticked
   Lanes<double> cubedRandom, noiseVeloGain, toneGain, amplitude, noiseLevel;
   Lanes<float> a1, a2, a3, b1, b2, in1, in2, out1, out2; // the filters' coefficients, histories
   Lanes<float> lastOut; // the voices' samples at the end of the last chunk, not within one
   static constexpr unsigned int CHUNK = 64;
   alignas(32) float voiceSamples[CHUNK][LANES];
-  int minFolds, maxFolds; // the fewest and the most passes of any voice
-  double sampleRate;      // Hz, during this render
-  const double* sine;     // the library's sine table, 2048 entries and the first again
+  Lanes<float> foldHalf[MAX_FOLDS]; // 2^-(pass + 1) in every lane
+  int minFolds, maxFolds;           // the fewest and the most passes of any voice
+  double sampleRate;                // Hz, during this render
+  const double* sine;               // the library's sine table, 2048 entries and the first again
   const double* noiseTable[LANES];
   const double* pitchTable[LANES];
   ZorvDrum* voice[VOICES];

@@ -20,6 +20,10 @@ struct ZorvDrumLanes::Avx2 : Vectors<8> {
   TAMBREL_LANE_INLINE static F min(const F& a, const F& b) { return F(_mm256_min_ps(a, b)); }
   TAMBREL_LANE_INLINE static D max(const D& a, const D& b) { return D(_mm256_max_pd(a, b)); }
   TAMBREL_LANE_INLINE static D min(const D& a, const D& b) { return D(_mm256_min_pd(a, b)); }
+  // !(a < b): also where either is NaN
+  TAMBREL_LANE_INLINE static I notLess(const F& a, const F& b) {
+    return I(_mm256_cmp_ps(a, b, _CMP_NLT_UQ));
+  }
   // Half h of the float lanes in double, and back; a float mask as a double mask.
   TAMBREL_LANE_INLINE static D toDouble(const F& f, int h) {
     return D(_mm256_cvtps_pd(h ? _mm256_extractf128_ps(f, 1) : _mm256_castps256_ps128(f)));

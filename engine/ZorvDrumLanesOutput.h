@@ -4,6 +4,8 @@
 
 #include "ZorvDrumLanesSources.h"
 
+#include <xmmintrin.h>
+
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpsabi" // see ZorvDrumLanes.h
 
@@ -48,9 +50,9 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
     return;
   }
 
-  const U count = pitchCounter.get<U>(first) + 1;
-  const I step = on & reinterpret_cast<I>(count > pitchPeriod.get<U>(first));
-  pitchCounter.set(first, on ? (step ? U{} : count) : pitchCounter.get<U>(first));
+  const I count = I(U(pitchCounter.get<I>(first)) - U(on)); // one more in a sounding lane
+  const I step = on & (count > pitchPeriod.get<I>(first));
+  pitchCounter.set(first, step ? I{} + UNSIGNED_BIAS : count);
   if (P::any(step)) {
     const U index = pitchIndex.get<U>(first);
     const U indexAfter = step ? (index + 1) & (NOISE_ENTRIES - 1) : index;
@@ -62,11 +64,9 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
   const F toneHz = randomHz.get<F>(first) + toneBaseHz.get<F>(first) + 15.0f +
                    toneBendHz.get<F>(first) * bendValue.get<F>(first);
   const F lastHz = lastToneHz.get<F>(first);
-  const I stale = rateStale.get<I>(first);
-  const I retune = on & ((toneHz != lastHz) | stale);
+  const I retune = on & (toneHz != lastHz);
   if (P::any(retune)) {
     lastToneHz.set(first, retune ? toneHz : lastHz);
-    rateStale.set(first, stale & ~retune);
     const double half = sampleRate / 2;
     for (int h = 0; h < 2 && first + h * HALF < VOICES; h++) {
       const int base = first + h * HALF;
@@ -119,13 +119,33 @@ template <class P> inline void ZorvDrumLanes::renderFrames(float* out, unsigned 
     for (unsigned int i = 0; i < chunk; i++)
       nextSamples<P>(voiceSamples[i]);
     std::memcpy(lastOut.at, voiceSamples[chunk - 1], sizeof lastOut.at);
-    for (unsigned int i = 0; i < chunk; i++) {
-      float sum = 0.0f;
-      for (int v = 0; v < VOICES; v++)
-        sum = sum + voiceSamples[i][v];
-      out[done + i] = sum;
-    }
+    sumVoices(out + done, chunk);
     done += chunk;
+  }
+}
+
+// Each frame's v0 + v1 + v2 + v3 + v4 in that order, four frames at a time: their first four
+// lanes turned into one vector per voice, and the fifth lanes gathered into another.
+inline void ZorvDrumLanes::sumVoices(float* out, unsigned int frames) const {
+  static_assert(VOICES == 5, "four voices turned, the fifth gathered");
+  unsigned int i = 0;
+  for (; i + 4 <= frames; i += 4) {
+    const float(*row)[LANES] = &voiceSamples[i];
+    __m128 v0 = _mm_load_ps(row[0]), v1 = _mm_load_ps(row[1]);
+    __m128 v2 = _mm_load_ps(row[2]), v3 = _mm_load_ps(row[3]);
+    _MM_TRANSPOSE4_PS(v0, v1, v2, v3);
+    const __m128 v4 =
+        _mm_movelh_ps(_mm_unpacklo_ps(_mm_load_ps(row[0] + 4), _mm_load_ps(row[1] + 4)),
+                      _mm_unpacklo_ps(_mm_load_ps(row[2] + 4), _mm_load_ps(row[3] + 4)));
+    __m128 sum = _mm_add_ps(_mm_setzero_ps(), v0); // 0 + -0 is +0, as the sum from 0 gives
+    sum = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(sum, v1), v2), v3), v4);
+    _mm_storeu_ps(out + i, sum);
+  }
+  for (; i < frames; i++) {
+    float sum = 0.0f;
+    for (int v = 0; v < VOICES; v++)
+      sum = sum + voiceSamples[i][v];
+    out[i] = sum;
   }
 }
 

@@ -13,10 +13,8 @@ template <class P> inline void ZorvDrumLanes::tickEnvelope(int k, int first) {
   typedef typename P::F F;
   typedef typename P::I I;
   Envelopes& e = env[k];
-  const F value = e.value.get<F>(first);
-  const F next = value - e.fall.get<F>(first);
-  // A NaN ends only a release; endStages tells.
-  const I ends = (next >= e.upper.get<F>(first)) | (e.lower.get<F>(first) >= next) | (next != next);
+  const F next = e.value.get<F>(first) - e.fall.get<F>(first);
+  const I ends = (next >= e.upper.get<F>(first)) | P::notLess(e.lower.get<F>(first), next);
   e.value.set(first, next);
   if (P::any(ends)) endStages(k, first, first + P::W);
 }
@@ -40,9 +38,9 @@ template <class P> inline typename P::D ZorvDrumLanes::sineHalf(int base, const 
   D low, high;
   P::sinePoints(sine, at, low, high);
   const D value = low + alpha * (high - low);
-  const L sounding = P::wideMask(on, h);
-  oscTime.set(base, sounding ? time + oscRate.get<D>(base) : oscTime.get<D>(base));
-  oscOut.set(base, sounding ? value : oscOut.get<D>(base));
+  const L ticks = P::wideMask(on, h);
+  oscTime.set(base, ticks ? time + oscRate.get<D>(base) : oscTime.get<D>(base));
+  oscOut.set(base, ticks ? value : oscOut.get<D>(base));
   return value;
 }
 
@@ -58,7 +56,7 @@ template <class P> inline double ZorvDrumLanes::sineOne(int lane) {
   const double alpha = time - at;
   const double low = sine[at];
   const double value = low + alpha * (sine[at + 1] - low);
-  if (env[1].state[lane] != Glimber::IDLE || env[2].state[lane] != Glimber::IDLE) {
+  if (sounding[lane]) {
     oscTime[lane] = time + oscRate[lane];
     oscOut[lane] = value;
   }
@@ -92,15 +90,13 @@ inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& 
   noiseEnvValue.set(first, env[1].value.get<F>(first));
   oscEnvValue.set(first, env[2].value.get<F>(first));
   bendValue.set(first, env[0].value.get<F>(first) * bendDepth.get<F>(first));
-  const I noiseIdle = env[1].state.get<I>(first) == Glimber::IDLE;
-  on = ~(noiseIdle & (env[2].state.get<I>(first) == Glimber::IDLE));
+  on = sounding.get<I>(first);
   if (!P::any(on)) return false;
-  sounded.set(first, sounded.get<I>(first) | on);
 
   // Noise source: the next entry after period + 1 samples, folded as it arrives.
-  const U count = noiseCounter.get<U>(first) + 1;
-  const I step = on & reinterpret_cast<I>(count > noisePeriod.get<U>(first));
-  noiseCounter.set(first, on ? (step ? U{} : count) : noiseCounter.get<U>(first));
+  const I count = I(U(noiseCounter.get<I>(first)) - U(on)); // one more in a sounding lane
+  const I step = on & (count > noisePeriod.get<I>(first));
+  noiseCounter.set(first, step ? I{} + UNSIGNED_BIAS : count);
   if (P::any(step)) {
     const U index = noiseIndex.get<U>(first);
     const U indexAfter = step ? (index + 1) & (NOISE_ENTRIES - 1) : index;
@@ -119,18 +115,19 @@ inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& 
     // lane with fewer passes than maxFolds keeps its t from its last pass on.
     const I passes = foldCount.get<I>(first);
     F t = w;
-    float half = 0.5f; // 2^-(pass + 1)
-    for (int pass = 0; pass < minFolds; pass++, half *= 0.5f)
-      t = t - half;
-    for (int pass = minFolds; pass < maxFolds; pass++, half *= 0.5f)
-      t = pass < passes ? t - half : t;
+    int pass = 0;
+    for (; pass + 1 < minFolds; pass += 2) // two at a time: the count varies, the order does not
+      t = t - foldHalf[pass].get<F>(first) - foldHalf[pass + 1].get<F>(first);
+    if (pass < minFolds) t = t - foldHalf[pass++].get<F>(first);
+    for (; pass < maxFolds; pass++)
+      t = pass < passes ? t - foldHalf[pass].get<F>(first) : t;
     const F scale = reinterpret_cast<F>((passes + 127) << 23); // 2^passes
     F folded = P::max(F{} - 1.0f, scale * t);
     folded = passes == 0 ? w : folded;
     nextRawNoise.set(first, w);
     nextFoldedNoise.set(first, folded);
   }
-  noise = noiseIdle ? rawNoise.get<F>(first) : foldedNoise.get<F>(first);
+  noise = noiseIdle.get<I>(first) ? rawNoise.get<F>(first) : foldedNoise.get<F>(first);
 
   // The sine as the float the voice keeps of it, in double for the tone gain.
   for (int h = 0; h < 2; h++) {
