@@ -194,8 +194,9 @@ void ZorvDrumLanes::loadLane(int l) {
   int32_t counter = v.sampleCounter;
   int32_t phase = counter % ZorvDrum::REFRESH_INTERVAL;
   phase += phase < 0 ? ZorvDrum::REFRESH_INTERVAL : 0;
-  sampleCounter[l] = counter;
   untilRefresh[l] = counter >= ZorvDrum::COUNTER_WRAP - 1 ? 1 : ZorvDrum::REFRESH_INTERVAL - phase;
+  loadedCounter[l] = counter;
+  loadedUntil[l] = untilRefresh[l];
   cubedRandom[l] = v.cubedRandom;
   noiseVeloGain[l] = v.noiseVeloGain;
   toneGain[l] = v.toneGain;
@@ -276,6 +277,17 @@ void ZorvDrumLanes::noteStates(int l) {
   sounding[l] = noiseIdle[l] && env[2].state[l] == Glimber::IDLE ? 0 : -1;
 }
 
+int32_t ZorvDrumLanes::sampleCounterOf(int l) const {
+  const int32_t samples = loadedUntil[l] - untilRefresh[l]; // 0 .. REFRESH_INTERVAL
+  const int32_t counter = loadedCounter[l];
+  if (samples == 0) return counter;
+  // From COUNTER_WRAP - 1 on, the first sample wraps the counter to 0 and refreshes; below, the
+  // refresh comes at a multiple of REFRESH_INTERVAL, which COUNTER_WRAP is.
+  if (counter >= ZorvDrum::COUNTER_WRAP - 1) return samples - 1;
+  const int32_t after = counter + samples;
+  return after == ZorvDrum::COUNTER_WRAP ? 0 : after;
+}
+
 void ZorvDrumLanes::storeLane(int l) {
   ZorvDrum& v = *voice[l];
   Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
@@ -304,7 +316,7 @@ void ZorvDrumLanes::storeLane(int l) {
   v.oscillator.*SineAccess::rate() = oscRate[l];
   (v.oscillator.*SineAccess::output())[0] = oscOut[l];
 
-  v.sampleCounter = sampleCounter[l];
+  v.sampleCounter = sampleCounterOf(l);
   Plinvex& f = *v.voiceFilter;
   f.in1 = in1[l];
   f.in2 = in2[l];

@@ -113,6 +113,8 @@ private:
   void storeLane(int lane);
   // Fall and bounds of envelope k of a lane, from its stage.
   void stepEnvelope(int k, int lane);
+  // The voice's sampleCounter after the lane's samples since it was loaded.
+  int32_t sampleCounterOf(int lane) const;
   // The lane's sounding and noiseIdle masks, from its envelopes' stages.
   void noteStates(int lane);
   // The stages of envelope k that end on this sample, lanes first .. end - 1, as the envelope
@@ -139,7 +141,10 @@ private:
   Lanes<float> randomHz;                  // from the current pitch noise entry
   Lanes<double> oscTime, oscRate, oscOut; // the oscillator's read position and rate in entries
   Lanes<int32_t> foldCount;
-  Lanes<int32_t> sampleCounter, untilRefresh;
+  // Sounding samples to the next refresh; the voices' counters follow from the samples since
+  // each was loaded.
+  Lanes<int32_t> untilRefresh;
+  int32_t loadedCounter[VOICES], loadedUntil[VOICES];
   Lanes<int32_t> sounded; // the lane sounded on the first sample of this render, so ticked
   Lanes<double> cubedRandom, noiseVeloGain, toneGain, amplitude, noiseLevel;
   Lanes<float> a1, a2, a3, b1, b2, in1, in2, out1, out2; // the filters' coefficients, histories

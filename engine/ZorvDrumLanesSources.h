@@ -138,9 +138,6 @@ inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& 
       tone[h] = base < VOICES ? P::throughFloat(sineHalf<P>(base, on)) : D{};
   }
 
-  I counter = sampleCounter.get<I>(first) + 1;
-  counter = counter >= COUNTER_WRAP ? I{} : counter;
-  sampleCounter.set(first, on ? counter : sampleCounter.get<I>(first));
   const I until = untilRefresh.get<I>(first) + on; // one less in a sounding lane
   untilRefresh.set(first, until);
   return P::any(until == 0);
