@@ -65,48 +65,15 @@ void ZorvDrumLanes::choosePath(Path path) {
   chosenPath.store(path, std::memory_order_relaxed);
 }
 
-void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int frames) {
-  if (frames == 0) return;
-  const Path path = chosenPath.load(std::memory_order_relaxed);
-  const bool avx2 = cpuHasAvx2 && path != Path::SSE2;
-  if (path == Path::AUTOMATIC) {
-    int sounding = 0; // no voice starts sounding within a block
-    for (int l = 0; l < VOICES; l++)
-      sounding += voices[l]->noiseEnvelope->state != Glimber::IDLE ||
-                  voices[l]->oscEnvelope->state != Glimber::IDLE;
-    if (sounding >= 1 && sounding <= (avx2 ? 1 : 3)) {
-      for (unsigned int i = 0; i < frames; i++) {
-        float sum = 0.0f;
-        for (int l = 0; l < VOICES; l++)
-          sum = sum + voices[l]->nextSample();
-        out[i] = sum;
-      }
-      return;
-    }
-  }
-  sampleRate = Stk::sampleRate();
-  sine = SineAccess::table();
-  minFolds = ZorvDrum::MAX_FOLDS;
-  maxFolds = 0;
-  for (int l = 0; l < VOICES; l++) {
-    voice[l] = voices[l];
-    loadLane(l);
-    minFolds = std::min(minFolds, voice[l]->foldCount);
-    maxFolds = std::max(maxFolds, voice[l]->foldCount);
-  }
-  void (ZorvDrumLanes::*renderPath)(float*, unsigned int) =
-      avx2 ? &ZorvDrumLanes::renderAvx2 : &ZorvDrumLanes::renderSse2;
-  // A lane that does not sound on the first sample stays silent to the end of the render.
-  (this->*renderPath)(out, 1);
-  sounded = sounding;
-  if (frames > 1) (this->*renderPath)(out + 1, frames - 1);
-  for (int l = 0; l < VOICES; l++)
-    storeLane(l);
-}
-
-// Baseline x86-64: four float or two double lanes a vector.
+// Baseline x86-64: four float or two double lanes a vector. Voices 0 .. 3 fill the lanes; the
+// fifth ticks itself, as a vector's work for it alone costs more than its own code.
 struct ZorvDrumLanes::Sse2 : Vectors<4> {
   static constexpr int W = 4;
+  static constexpr int LANE_VOICES = 4;
+  static void tickVoicesBeyond(ZorvDrumLanes& lanes, unsigned int frames) {
+    for (unsigned int i = 0; i < frames; i++)
+      lanes.voiceSamples[i][4] = lanes.voice[4]->nextSample();
+  }
   TAMBREL_LANE_INLINE static bool any(const I& m) { return _mm_movemask_ps(__m128(m)) != 0; }
   TAMBREL_LANE_INLINE static bool any(const L& m) { return _mm_movemask_pd(__m128d(m)) != 0; }
   // (a > b) ? a : b, NaN b passed on
@@ -140,12 +107,53 @@ struct ZorvDrumLanes::Sse2 : Vectors<4> {
   }
 };
 
+void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int frames) {
+  if (frames == 0) return;
+  const Path path = chosenPath.load(std::memory_order_relaxed);
+  const bool avx2 = cpuHasAvx2 && path != Path::SSE2;
+  if (path == Path::AUTOMATIC && !avx2) {
+    int sounding = 0; // no voice starts sounding within a block
+    for (int l = 0; l < VOICES; l++)
+      sounding += voices[l]->noiseEnvelope->state != Glimber::IDLE ||
+                  voices[l]->oscEnvelope->state != Glimber::IDLE;
+    if (sounding == 1) {
+      for (unsigned int i = 0; i < frames; i++) {
+        float sum = 0.0f;
+        for (int l = 0; l < VOICES; l++)
+          sum = sum + voices[l]->nextSample();
+        out[i] = sum;
+      }
+      return;
+    }
+  }
+  sampleRate = Stk::sampleRate();
+  sine = SineAccess::table();
+  minFolds = ZorvDrum::MAX_FOLDS;
+  maxFolds = 0;
+  laneVoices = avx2 ? VOICES : Sse2::LANE_VOICES;
+  for (int l = 0; l < VOICES; l++)
+    voice[l] = voices[l];
+  for (int l = 0; l < laneVoices; l++) {
+    loadLane(l);
+    minFolds = std::min(minFolds, voice[l]->foldCount);
+    maxFolds = std::max(maxFolds, voice[l]->foldCount);
+  }
+  void (ZorvDrumLanes::*renderPath)(float*, unsigned int) =
+      avx2 ? &ZorvDrumLanes::renderAvx2 : &ZorvDrumLanes::renderSse2;
+  // A lane that does not sound on the first sample stays silent to the end of the render.
+  (this->*renderPath)(out, 1);
+  sounded = sounding;
+  if (frames > 1) (this->*renderPath)(out + 1, frames - 1);
+  for (int l = 0; l < laneVoices; l++)
+    storeLane(l);
+}
+
 void ZorvDrumLanes::renderSse2(float* out, unsigned int frames) {
   renderFrames<Sse2>(out, frames);
 }
 
 void ZorvDrumLanes::refreshLanes() {
-  for (int l = 0; l < VOICES; l++)
+  for (int l = 0; l < laneVoices; l++)
     if (untilRefresh[l] == 0) {
       storeLane(l);
       voice[l]->refresh();

@@ -37,10 +37,9 @@ public:
   // the voices' own nextSample would give; the voices hold their state again on return.
   void render(ZorvDrum* const* voices, float* out, unsigned int frames);
 
-  // AUTOMATIC, the default: AVX2 where the processor has it, else SSE2, and a block in which only
-  // a few voices sound (one on AVX2, up to three on SSE2) is left to the voices themselves, which
-  // are faster then. SSE2 and AVX2 always render in lanes on that path (AVX2 only where the
-  // processor has it).
+  // AUTOMATIC, the default: AVX2 where the processor has it, else SSE2, where a block in which one
+  // voice alone sounds is left to the voices themselves, which are faster then. SSE2 and AVX2
+  // always render in lanes on that path (AVX2 only where the processor has it).
   enum class Path { AUTOMATIC, SSE2, AVX2 };
   static bool avx2Supported();
   static void choosePath(Path path);
@@ -155,6 +154,7 @@ private:
   int minFolds, maxFolds;           // the fewest and the most passes of any voice
   double sampleRate;                // Hz, during this render
   const double* sine;               // the library's sine table, 2048 entries and the first again
+  int laneVoices; // voices 0 .. laneVoices - 1 are in the lanes during this render
   const double* noiseTable[LANES];
   const double* pitchTable[LANES];
   ZorvDrum* voice[VOICES];

@@ -8,6 +8,8 @@ namespace stk {
 
 struct ZorvDrumLanes::Avx2 : Vectors<8> {
   static constexpr int W = 8;
+  static constexpr int LANE_VOICES = 5;
+  static void tickVoicesBeyond(ZorvDrumLanes&, unsigned int) {}
   TAMBREL_LANE_INLINE static bool any(const I& m) {
     return !_mm256_testz_si256(__m256i(m), __m256i(m));
   }

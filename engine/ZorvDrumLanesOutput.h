@@ -101,23 +101,21 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
 }
 
 template <class P> inline void ZorvDrumLanes::nextSamples(float* samples) {
-  typename P::I on[2] = {};
-  typename P::F noise[2] = {};
-  typename P::D tone[2][2] = {};
-  bool due = sources<P>(0, on[0], noise[0], tone[0]);
-  if (P::W == 4) due |= sources<P>(4, on[1], noise[1], tone[1]);
-  if (due) refreshLanes();
-  output<P>(0, on[0], noise[0], tone[0], samples);
-  if (P::W == 4) output<P>(4, on[1], noise[1], tone[1], samples);
+  typename P::I on;
+  typename P::F noise;
+  typename P::D tone[2];
+  if (sources<P>(0, on, noise, tone)) refreshLanes();
+  output<P>(0, on, noise, tone, samples);
 }
 
 // The voices' samples of up to CHUNK frames are kept and summed after them, so that no sample
-// waits for the sum of the one before.
+// waits for the sum of the one before. The voices beyond the path's lanes tick themselves.
 template <class P> inline void ZorvDrumLanes::renderFrames(float* out, unsigned int frames) {
   for (unsigned int done = 0; done < frames;) {
     const unsigned int chunk = frames - done < CHUNK ? frames - done : CHUNK;
     for (unsigned int i = 0; i < chunk; i++)
       nextSamples<P>(voiceSamples[i]);
+    if (P::LANE_VOICES < VOICES) P::tickVoicesBeyond(*this, chunk);
     std::memcpy(lastOut.at, voiceSamples[chunk - 1], sizeof lastOut.at);
     sumVoices(out + done, chunk);
     done += chunk;
