@@ -107,6 +107,8 @@ private:
   TAMBREL_LANE_INLINE void mixHalf(int base, const typename P::F& y, const typename P::D& s,
                                    typename P::D& noiseOut, typename P::D& toneOut);
 
+  // The library's sine table, 2048 entries and the first again.
+  static const double* sineTable();
   // Voice `lane` into its lane, and back: every value that changes while the voice sounds.
   void loadLane(int lane);
   void storeLane(int lane);
