@@ -73,6 +73,16 @@ struct ZorvDrumLanes::Sse2 : Vectors<4> {
   TAMBREL_LANE_INLINE static F min(const F& a, const F& b) { return F(_mm_min_ps(a, b)); }
   TAMBREL_LANE_INLINE static D max(const D& a, const D& b) { return D(_mm_max_pd(a, b)); }
   TAMBREL_LANE_INLINE static D min(const D& a, const D& b) { return D(_mm_min_pd(a, b)); }
+  // m ? a : b, lane by lane, for masks of 0 or -1
+  TAMBREL_LANE_INLINE static F select(const I& m, const F& a, const F& b) {
+    return F((m & I(a)) | (~m & I(b)));
+  }
+  TAMBREL_LANE_INLINE static I select(const I& m, const I& a, const I& b) {
+    return (m & a) | (~m & b);
+  }
+  TAMBREL_LANE_INLINE static D select(const L& m, const D& a, const D& b) {
+    return D((m & L(a)) | (~m & L(b)));
+  }
   // !(a < b): also where either is NaN
   TAMBREL_LANE_INLINE static I notLess(const F& a, const F& b) { return I(_mm_cmpnlt_ps(a, b)); }
   // Half h of the float lanes in double, and back; a float mask as a double mask.
@@ -83,6 +93,7 @@ struct ZorvDrumLanes::Sse2 : Vectors<4> {
     return F(_mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)));
   }
   TAMBREL_LANE_INLINE static D throughFloat(const D& d) { return D(_mm_cvtps_pd(_mm_cvtpd_ps(d))); }
+  TAMBREL_LANE_INLINE static D toDouble(const HI& i) { return __builtin_convertvector(i, D); }
   TAMBREL_LANE_INLINE static L wideMask(const I& m, int h) {
     return L(h ? _mm_unpackhi_epi32(__m128i(m), __m128i(m))
                : _mm_unpacklo_epi32(__m128i(m), __m128i(m)));

@@ -22,6 +22,16 @@ struct ZorvDrumLanes::Avx2 : Vectors<8> {
   TAMBREL_LANE_INLINE static F min(const F& a, const F& b) { return F(_mm256_min_ps(a, b)); }
   TAMBREL_LANE_INLINE static D max(const D& a, const D& b) { return D(_mm256_max_pd(a, b)); }
   TAMBREL_LANE_INLINE static D min(const D& a, const D& b) { return D(_mm256_min_pd(a, b)); }
+  // m ? a : b, lane by lane, for masks of 0 or -1
+  TAMBREL_LANE_INLINE static F select(const I& m, const F& a, const F& b) {
+    return F(_mm256_blendv_ps(__m256(b), __m256(a), __m256(m)));
+  }
+  TAMBREL_LANE_INLINE static I select(const I& m, const I& a, const I& b) {
+    return I(_mm256_blendv_epi8(__m256i(b), __m256i(a), __m256i(m)));
+  }
+  TAMBREL_LANE_INLINE static D select(const L& m, const D& a, const D& b) {
+    return D(_mm256_blendv_pd(__m256d(b), __m256d(a), __m256d(m)));
+  }
   // !(a < b): also where either is NaN
   TAMBREL_LANE_INLINE static I notLess(const F& a, const F& b) {
     return I(_mm256_cmp_ps(a, b, _CMP_NLT_UQ));
@@ -37,6 +47,7 @@ struct ZorvDrumLanes::Avx2 : Vectors<8> {
   TAMBREL_LANE_INLINE static D throughFloat(const D& d) {
     return D(_mm256_cvtps_pd(_mm256_cvtpd_ps(d)));
   }
+  TAMBREL_LANE_INLINE static D toDouble(const HI& i) { return D(_mm256_cvtepi32_pd(__m128i(i))); }
   TAMBREL_LANE_INLINE static L wideMask(const I& m, int h) {
     return L(_mm256_cvtepi32_epi64(h ? _mm256_extracti128_si256(__m256i(m), 1)
                                      : _mm256_castsi256_si128(__m256i(m))));

@@ -52,10 +52,10 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
 
   const I count = I(U(pitchCounter.get<I>(first)) - U(on)); // one more in a sounding lane
   const I step = on & (count > pitchPeriod.get<I>(first));
-  pitchCounter.set(first, step ? I{} + UNSIGNED_BIAS : count);
+  pitchCounter.set(first, P::select(step, I{} + UNSIGNED_BIAS, count));
   if (P::any(step)) {
     const U index = pitchIndex.get<U>(first);
-    const U indexAfter = step ? (index + 1) & (NOISE_ENTRIES - 1) : index;
+    const U indexAfter = (index - U(step)) & (NOISE_ENTRIES - 1); // one on where it steps
     pitchIndex.set(first, indexAfter);
     D high = {};
     if (first + HALF < VOICES) high = randomHalf<P>(first + HALF, indexAfter);
@@ -66,7 +66,7 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
   const F lastHz = lastToneHz.get<F>(first);
   const I retune = on & (toneHz != lastHz);
   if (P::any(retune)) {
-    lastToneHz.set(first, retune ? toneHz : lastHz);
+    lastToneHz.set(first, P::select(retune, toneHz, lastHz));
     const double half = sampleRate / 2;
     for (int h = 0; h < 2 && first + h * HALF < VOICES; h++) {
       const int base = first + h * HALF;
@@ -75,7 +75,8 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
       hz = P::max(D{} - half, hz); // hz < -half ? -half : hz
       hz = hz == hz ? hz : D{};
       const L set = P::wideMask(retune, h);
-      oscRate.set(base, set ? 2048.0 * hz / sampleRate : oscRate.get<D>(base)); // setFrequency
+      oscRate.set(base,
+                  P::select(set, 2048.0 * hz / sampleRate, oscRate.get<D>(base))); // setFrequency
     }
   }
 
@@ -83,10 +84,10 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
   const F y1 = out1.get<F>(first), y2 = out2.get<F>(first);
   const F y = a1.get<F>(first) * w + a2.get<F>(first) * x1 + a3.get<F>(first) * x2 -
               b1.get<F>(first) * y1 - b2.get<F>(first) * y2;
-  in2.set(first, on ? x1 : x2);
-  in1.set(first, on ? w : x1);
-  out2.set(first, on ? y1 : y2);
-  out1.set(first, on ? y : y1);
+  in2.set(first, P::select(on, x1, x2));
+  in1.set(first, P::select(on, w, x1));
+  out2.set(first, P::select(on, y1, y2));
+  out1.set(first, P::select(on, y, y1));
 
   D noise0, tone0, noise1 = {}, tone1 = {};
   mixHalf<P>(first, y, s[0], noise0, tone0);
@@ -96,7 +97,7 @@ inline void ZorvDrumLanes::output(int first, const typename P::I& on, const type
   F out = mix == mix ? mix : F{}; // NaN from parameters far outside 0 .. 1
   out = P::max(F{} - 1.0f, out);  // std::max(out, -1.0f)
   out = P::min(F{} + 1.0f, out);  // std::min(out, 1.0f)
-  const F sample = on ? out : F{};
+  const F sample = P::select(on, out, F{});
   std::memcpy(samples + first, &sample, sizeof sample);
 }
 

@@ -34,13 +34,13 @@ template <class P> inline typename P::D ZorvDrumLanes::sineHalf(int base, const 
       time = time >= 2048.0 ? time - 2048.0 : time;
   }
   const HI at = __builtin_convertvector(time, HI) & 2047; // a NaN time reads entry 0
-  const D alpha = time - __builtin_convertvector(at, D);
+  const D alpha = time - P::toDouble(at);
   D low, high;
   P::sinePoints(sine, at, low, high);
   const D value = low + alpha * (high - low);
   const L ticks = P::wideMask(on, h);
-  oscTime.set(base, ticks ? time + oscRate.get<D>(base) : oscTime.get<D>(base));
-  oscOut.set(base, ticks ? value : oscOut.get<D>(base));
+  oscTime.set(base, P::select(ticks, time + oscRate.get<D>(base), oscTime.get<D>(base)));
+  oscOut.set(base, P::select(ticks, value, oscOut.get<D>(base)));
   return value;
 }
 
@@ -96,13 +96,14 @@ inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& 
   // Noise source: the next entry after period + 1 samples, folded as it arrives.
   const I count = I(U(noiseCounter.get<I>(first)) - U(on)); // one more in a sounding lane
   const I step = on & (count > noisePeriod.get<I>(first));
-  noiseCounter.set(first, step ? I{} + UNSIGNED_BIAS : count);
+  noiseCounter.set(first, P::select(step, I{} + UNSIGNED_BIAS, count));
   if (P::any(step)) {
     const U index = noiseIndex.get<U>(first);
-    const U indexAfter = step ? (index + 1) & (NOISE_ENTRIES - 1) : index;
+    const U indexAfter = (index - U(step)) & (NOISE_ENTRIES - 1); // one on where it steps
     noiseIndex.set(first, indexAfter);
-    rawNoise.set(first, step ? nextRawNoise.get<F>(first) : rawNoise.get<F>(first));
-    foldedNoise.set(first, step ? nextFoldedNoise.get<F>(first) : foldedNoise.get<F>(first));
+    rawNoise.set(first, P::select(step, nextRawNoise.get<F>(first), rawNoise.get<F>(first)));
+    foldedNoise.set(first,
+                    P::select(step, nextFoldedNoise.get<F>(first), foldedNoise.get<F>(first)));
     // The entry after, read and folded while this one sounds: a step never waits for the folds.
     const U ahead = (indexAfter + 1) & (NOISE_ENTRIES - 1);
     D high = {};
@@ -127,7 +128,7 @@ inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& 
     nextRawNoise.set(first, w);
     nextFoldedNoise.set(first, folded);
   }
-  noise = noiseIdle.get<I>(first) ? rawNoise.get<F>(first) : foldedNoise.get<F>(first);
+  noise = P::select(noiseIdle.get<I>(first), rawNoise.get<F>(first), foldedNoise.get<F>(first));
 
   // The sine as the float the voice keeps of it, in double for the tone gain.
   for (int h = 0; h < 2; h++) {
