@@ -172,3 +172,50 @@ TEST(KitLanes, BlocksOfAnySizeGiveTheSamplesOfTick) {
     EXPECT_EQ(none, 12.5f);
   }
 }
+
+// Counters are public: whatever a caller leaves in them (negative, at or past the wrap, noise
+// counters above 2^31 or past their period), the lanes count on from there as each voice would.
+TEST(KitLanes, CountersLeftAnywhereCountOnAsInTheVoice) {
+  const int32_t samples[] = {-7, INT32_MIN + 3, ZorvDrum::COUNTER_WRAP,
+                             ZorvDrum::COUNTER_WRAP + 123457, 2147483000};
+  const uint32_t holds[] = {3000000000u, 0xffffffffu, 2147483648u, 2147483647u, 40000u};
+  const unsigned int sizes[] = {1, 7, 400, 1000, 3};
+  for (Path path : lanePaths()) {
+    SCOPED_TRACE(nameOf(path));
+    PathChoice choice(path);
+    stk::Stk::setSampleRate(44100.0);
+    stk::ZorvDrumKit kit(11);
+    std::unique_ptr<ZorvDrum> alone[5];
+    for (auto& voice : alone)
+      voice = std::make_unique<ZorvDrum>(11);
+    std::vector<float> block(1000);
+    long at = 0;
+    for (int round = 0; round < 5; round++) {
+      for (int d = 0; d < 5; d++) {
+        ZorvDrum* both[] = {kit.drums[d], alone[d].get()};
+        if (round == 0) {
+          kit.noteOn(kitNotes[d], 0.9);
+          alone[d]->noteOn(kitNotes[d], 0.9);
+        }
+        for (ZorvDrum* voice : both) {
+          voice->sampleCounter = samples[(d + round) % 5];
+          voice->noiseSource.counter = holds[(d + round) % 5];
+          voice->pitchNoise.counter = holds[(d + 2 * round) % 5];
+        }
+      }
+      const unsigned int frames = sizes[round];
+      kit.renderBlock(block.data(), frames);
+      for (unsigned int i = 0; i < frames; i++, at++) {
+        float sum = 0.0f;
+        for (auto& voice : alone)
+          sum = sum + voice->nextSample();
+        ASSERT_EQ(bitsOf(block[i]), bitsOf(sum)) << "round " << round << ", frame " << i;
+      }
+      for (int d = 0; d < 5; d++) {
+        expectSameVoice(*kit.drums[d], *alone[d], d, at);
+        EXPECT_EQ(kit.drums[d]->noiseSource.counter, alone[d]->noiseSource.counter);
+        EXPECT_EQ(kit.drums[d]->pitchNoise.counter, alone[d]->pitchNoise.counter);
+      }
+    }
+  }
+}
