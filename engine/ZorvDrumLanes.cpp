@@ -85,6 +85,12 @@ struct ZorvDrumLanes::Sse2 : Vectors<4> {
   }
   // !(a < b): also where either is NaN
   TAMBREL_LANE_INLINE static I notLess(const F& a, const F& b) { return I(_mm_cmpnlt_ps(a, b)); }
+  // A lane with d < 0 or d >= 2048, the sine table's length
+  TAMBREL_LANE_INLINE static bool anyOutsideTable(const D& d) {
+    const __m128d below = _mm_cmplt_pd(d, _mm_setzero_pd());
+    const __m128d beyond = _mm_cmpge_pd(d, _mm_set1_pd(2048.0));
+    return _mm_movemask_pd(_mm_or_pd(below, beyond)) != 0;
+  }
   // Half h of the float lanes in double, and back; a float mask as a double mask.
   TAMBREL_LANE_INLINE static D toDouble(const F& f, int h) {
     return D(_mm_cvtps_pd(h ? _mm_movehl_ps(f, f) : __m128(f)));

@@ -36,6 +36,12 @@ struct ZorvDrumLanes::Avx2 : Vectors<8> {
   TAMBREL_LANE_INLINE static I notLess(const F& a, const F& b) {
     return I(_mm256_cmp_ps(a, b, _CMP_NLT_UQ));
   }
+  // A lane with d < 0 or d >= 2048, the sine table's length
+  TAMBREL_LANE_INLINE static bool anyOutsideTable(const D& d) {
+    const __m256d below = _mm256_cmp_pd(d, _mm256_setzero_pd(), _CMP_LT_OQ);
+    const __m256d beyond = _mm256_cmp_pd(d, _mm256_set1_pd(2048.0), _CMP_GE_OQ);
+    return _mm256_movemask_pd(_mm256_or_pd(below, beyond)) != 0;
+  }
   // Half h of the float lanes in double, and back; a float mask as a double mask.
   TAMBREL_LANE_INLINE static D toDouble(const F& f, int h) {
     return D(_mm256_cvtps_pd(h ? _mm256_extractf128_ps(f, 1) : _mm256_castps256_ps128(f)));

@@ -27,7 +27,7 @@ template <class P> inline typename P::D ZorvDrumLanes::sineHalf(int base, const 
   const int h = base % P::W ? 1 : 0;
   // The library's SineWave::tick: wrap into the table, interpolate linearly, advance.
   D time = oscTime.get<D>(base);
-  if (P::any(L((time < 0.0) | (time >= 2048.0)))) { // once a cycle, or when the rate turns back
+  if (P::anyOutsideTable(time)) { // once a cycle, or when the rate turns back
     while (P::any(L(time < 0.0)))
       time = time < 0.0 ? time + 2048.0 : time;
     while (P::any(L(time >= 2048.0)))
