@@ -3,6 +3,7 @@
 
 #include "ZorvDrum.h"
 
+#include <cstring>
 #include <limits>
 
 namespace stk {
@@ -17,6 +18,11 @@ struct SineAccess : SineWave {
   static StkFrames Generator::*output() { return &SineAccess::lastFrame_; }
   static const StkFloat* table() { return &table_[0]; }
 };
+
+// The same float to the bit (-0 is not +0, a NaN is itself).
+bool sameBits(float a, float b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 } // namespace
 
@@ -56,11 +62,17 @@ void ZorvDrumLanes::loadLane(int l) {
   noiseCounter[l] = static_cast<int32_t>(v.noiseSource.counter) ^ UNSIGNED_BIAS;
   noiseIndex[l] = v.noiseSource.index;
   noiseTable[l] = v.noiseSource.table;
-  rawNoise[l] = static_cast<float>(noiseTable[l][noiseIndex[l]]);
-  foldedNoise[l] = v.foldAll(rawNoise[l]);
-  nextRawNoise[l] =
+  // The lane keeps each noise value beside its folds: a value that is still there, with as many
+  // passes as before, is not folded again.
+  const bool samePasses = foldCount[l] == v.foldCount;
+  foldCount[l] = v.foldCount;
+  const float raw = static_cast<float>(noiseTable[l][noiseIndex[l]]);
+  if (!(samePasses && sameBits(raw, rawNoise[l]))) foldedNoise[l] = v.foldAll(raw);
+  rawNoise[l] = raw;
+  const float next =
       static_cast<float>(noiseTable[l][(noiseIndex[l] + 1) & (Fizzmap::TABLE_LENGTH - 1)]);
-  nextFoldedNoise[l] = v.foldAll(nextRawNoise[l]);
+  if (!(samePasses && sameBits(next, nextRawNoise[l]))) nextFoldedNoise[l] = v.foldAll(next);
+  nextRawNoise[l] = next;
   pitchPeriod[l] = static_cast<int32_t>(v.pitchNoise.period) ^ UNSIGNED_BIAS;
   pitchCounter[l] = static_cast<int32_t>(v.pitchNoise.counter) ^ UNSIGNED_BIAS;
   pitchIndex[l] = v.pitchNoise.index;
@@ -70,7 +82,6 @@ void ZorvDrumLanes::loadLane(int l) {
   oscRate[l] = v.oscillator.*SineAccess::rate();
   oscOut[l] = v.oscillator.lastOut();
 
-  foldCount[l] = v.foldCount;
   int32_t counter = v.sampleCounter;
   int32_t phase = counter % ZorvDrum::REFRESH_INTERVAL;
   phase += phase < 0 ? ZorvDrum::REFRESH_INTERVAL : 0;
