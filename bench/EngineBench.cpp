@@ -93,9 +93,10 @@ void kitSample(benchmark::State& state) {
 }
 BENCHMARK(kitSample)->ArgName("sounding")->Arg(0)->Arg(1)->Arg(5);
 
-// The kit's block render, 256 frames a call (one audio callback), with the first `range(0)`
-// drums struck again every 20000 samples, with the lanes on SSE2 (path 0) or AVX2 (1, where the
-// processor has it), or the kit's own choice (2); one iteration is one kit sample.
+// The kit's block render, `range(2)` frames a call (one audio callback: 64 as the live program's
+// shortest period, 256 as a render's), with the first `range(0)` drums struck again every 20000
+// samples, with the lanes on SSE2 (path 0) or AVX2 (1, where the processor has it), or the kit's
+// own choice (2); one iteration is one kit sample.
 void kitBlock(benchmark::State& state) {
   stk::Stk::setSampleRate(44100.0);
   if (state.range(1) == 1 && !stk::ZorvDrumLanes::avx2Supported()) {
@@ -108,8 +109,8 @@ void kitBlock(benchmark::State& state) {
   stk::ZorvDrumLanes::choosePath(paths[state.range(1)]);
   auto kit = std::make_unique<stk::ZorvDrumKit>();
   int sounding = static_cast<int>(state.range(0));
-  const unsigned int frames = 256;
-  float block[frames];
+  const unsigned int frames = static_cast<unsigned int>(state.range(2));
+  float block[256];
   long n = 0;
   unsigned int next = frames;
   for (auto _ : state) {
@@ -127,7 +128,9 @@ void kitBlock(benchmark::State& state) {
   stk::ZorvDrumLanes::choosePath(stk::ZorvDrumLanes::Path::AUTOMATIC);
   reportRealTime(state);
 }
-BENCHMARK(kitBlock)->ArgNames({"sounding", "path"})->ArgsProduct({{0, 1, 5}, {0, 1, 2}});
+BENCHMARK(kitBlock)
+    ->ArgNames({"sounding", "path", "frames"})
+    ->ArgsProduct({{0, 1, 5}, {0, 1, 2}, {64, 256}});
 
 // Five separate voices ticked one after another and summed, struck again every 20000 samples:
 // the scalar reference for the kit's lanes.
