@@ -90,7 +90,7 @@ private:
   template <class P> TAMBREL_LANE_INLINE void renderFrames(float* out, unsigned int frames);
   TAMBREL_LANE_INLINE void sumVoices(float* out, unsigned int frames) const;
   template <class P> TAMBREL_LANE_INLINE void nextSamples(float* samples);
-  template <class P> TAMBREL_LANE_INLINE void tickEnvelope(int k, int first);
+  template <class P> TAMBREL_LANE_INLINE typename P::I tickEnvelope(int k, int first);
   template <class P>
   TAMBREL_LANE_INLINE bool sources(int first, typename P::I& on, typename P::F& noise,
                                    typename P::D (&tone)[2]);

@@ -9,14 +9,13 @@
 
 namespace stk {
 
-template <class P> inline void ZorvDrumLanes::tickEnvelope(int k, int first) {
+// The next value of envelope k in the lanes from `first` on; the lanes that may end its stage.
+template <class P> inline typename P::I ZorvDrumLanes::tickEnvelope(int k, int first) {
   typedef typename P::F F;
-  typedef typename P::I I;
   Envelopes& e = env[k];
   const F next = e.value.get<F>(first) - e.fall.get<F>(first);
-  const I ends = (next >= e.upper.get<F>(first)) | P::notLess(e.lower.get<F>(first), next);
   e.value.set(first, next);
-  if (P::any(ends)) endStages(k, first, first + P::W);
+  return (next >= e.upper.get<F>(first)) | P::notLess(e.lower.get<F>(first), next);
 }
 
 // The sine of the lanes from `base` on, half a float vector's worth, as floats.
@@ -85,8 +84,10 @@ inline bool ZorvDrumLanes::sources(int first, typename P::I& on, typename P::F& 
   typedef typename P::U U;
   typedef typename P::D D;
   constexpr int HALF = P::W / 2;
-  for (int k = 0; k < 3; k++)
-    tickEnvelope<P>(k, first);
+  const I ends = tickEnvelope<P>(0, first) | tickEnvelope<P>(1, first) | tickEnvelope<P>(2, first);
+  if (P::any(ends)) // rare: each envelope's own test tells which stages end
+    for (int k = 0; k < 3; k++)
+      endStages(k, first, first + P::W);
   noiseEnvValue.set(first, env[1].value.get<F>(first));
   oscEnvValue.set(first, env[2].value.get<F>(first));
   bendValue.set(first, env[0].value.get<F>(first) * bendDepth.get<F>(first));
