@@ -112,8 +112,8 @@ private:
   // Voice `lane` into its lane, and back: every value that changes while the voice sounds.
   void loadLane(int lane);
   void storeLane(int lane);
-  // Fall and bounds of envelope k of a lane, from its stage.
-  void stepEnvelope(int k, int lane);
+  // Fall and bounds of envelope k of a lane, from its stage and the voice's envelope g.
+  void stepEnvelope(int k, int lane, const Glimber& g);
   // The voice's sampleCounter after the lane's samples since it was loaded.
   int32_t sampleCounterOf(int lane) const;
   // The lane's sounding and noiseIdle masks, from its envelopes' stages.

@@ -46,7 +46,7 @@ void ZorvDrumLanes::loadLane(int l) {
     env[k].state[l] = envelopes[k]->state;
     env[k].value[l] = envelopes[k]->value;
     env[k].target[l] = envelopes[k]->target;
-    stepEnvelope(k, l);
+    stepEnvelope(k, l, *envelopes[k]);
   }
   noteStates(l);
   bendDepth[l] = v.bendDepth;
@@ -107,29 +107,30 @@ void ZorvDrumLanes::loadLane(int l) {
   lastOut[l] = v.lastFrame_[0];
 }
 
-void ZorvDrumLanes::stepEnvelope(int k, int l) {
-  const ZorvDrum& v = *voice[l];
-  const Glimber* envelopes[3] = {v.bendEnvelope, v.noiseEnvelope, v.oscEnvelope};
-  const Glimber& g = *envelopes[k];
+void ZorvDrumLanes::stepEnvelope(int k, int l, const Glimber& g) {
   Envelopes& e = env[k];
-  e.upper[l] = std::numeric_limits<float>::quiet_NaN(); // never reached
-  e.lower[l] = -std::numeric_limits<float>::infinity(); // passes only a NaN value (or -inf)
+  float fall = 0.0f;
+  float upper = std::numeric_limits<float>::quiet_NaN(); // never reached
+  float lower = -std::numeric_limits<float>::infinity(); // passes only a NaN value (or -inf)
   switch (e.state[l]) {
   case Glimber::ATTACK: // x - -y is x + y; a NaN keeps its sign, as the sum would give it
-    e.fall[l] = g.attackRate == g.attackRate ? -g.attackRate : g.attackRate;
-    e.upper[l] = e.target[l];
+    fall = g.attackRate == g.attackRate ? -g.attackRate : g.attackRate;
+    upper = e.target[l];
     break;
   case Glimber::DECAY:
-    e.fall[l] = g.decayRate;
-    e.lower[l] = g.sustainLevel;
+    fall = g.decayRate;
+    lower = g.sustainLevel;
     break;
   case Glimber::RELEASE:
-    e.fall[l] = g.releaseRate;
-    e.lower[l] = 0.0f;
+    fall = g.releaseRate;
+    lower = 0.0f;
     break;
   default:
-    e.fall[l] = 0.0f;
+    break;
   }
+  e.fall[l] = fall;
+  e.upper[l] = upper;
+  e.lower[l] = lower;
 }
 
 void ZorvDrumLanes::endStages(int k, int first, int end) {
@@ -158,7 +159,7 @@ void ZorvDrumLanes::endStages(int k, int first, int end) {
       e.value[l] = 0.0f;
       e.state[l] = Glimber::IDLE;
     }
-    stepEnvelope(k, l);
+    stepEnvelope(k, l, *envelopes[k]);
     noteStates(l);
   }
 }
