@@ -55,6 +55,23 @@ StkFloat anyValue(std::mt19937& rng) {
   }
 }
 
+// A kit and five separate voices made with the same seed, to be given the same calls.
+struct KitBesideVoices {
+  explicit KitBesideVoices(unsigned int seed) : kit(seed) {
+    for (auto& voice : alone)
+      voice = std::make_unique<ZorvDrum>(seed);
+  }
+  // The five voices' next samples, summed as the kit sums them.
+  float voicesSample() {
+    float sum = 0.0f;
+    for (auto& voice : alone)
+      sum = sum + voice->nextSample();
+    return sum;
+  }
+  stk::ZorvDrumKit kit;
+  std::unique_ptr<ZorvDrum> alone[5];
+};
+
 void expectSameVoice(ZorvDrum& lane, ZorvDrum& alone, int drum, long at) {
   SCOPED_TRACE(::testing::Message() << "drum " << drum << " after sample " << at);
   EXPECT_EQ(lane.sampleCounter, alone.sampleCounter);
@@ -77,10 +94,9 @@ TEST(KitLanes, RandomPlayingMatchesFiveSeparateVoices) {
     SCOPED_TRACE(nameOf(path));
     PathChoice choice(path);
     stk::Stk::setSampleRate(44100.0);
-    stk::ZorvDrumKit kit(7);
-    std::unique_ptr<ZorvDrum> alone[5];
-    for (auto& voice : alone)
-      voice = std::make_unique<ZorvDrum>(7);
+    KitBesideVoices both(7);
+    stk::ZorvDrumKit& kit = both.kit;
+    auto& alone = both.alone;
     std::mt19937 rng(1999 + static_cast<int>(path));
     std::vector<float> block(1000);
     long at = 0, mismatches = 0, sounding = 0;
@@ -129,9 +145,7 @@ TEST(KitLanes, RandomPlayingMatchesFiveSeparateVoices) {
         block[i] = static_cast<float>(kit.tick());
       if (!byTick) kit.renderBlock(block.data(), frames);
       for (unsigned int i = 0; i < frames; i++, at++) {
-        float sum = 0.0f;
-        for (auto& voice : alone)
-          sum = sum + voice->nextSample();
+        const float sum = both.voicesSample();
         sounding += sum != 0.0f;
         if (bitsOf(block[i]) != bitsOf(sum) && mismatches++ < 5)
           ADD_FAILURE() << "sample " << at << ": lanes " << block[i] << ", voices " << sum;
@@ -184,10 +198,9 @@ TEST(KitLanes, CountersLeftAnywhereCountOnAsInTheVoice) {
     SCOPED_TRACE(nameOf(path));
     PathChoice choice(path);
     stk::Stk::setSampleRate(44100.0);
-    stk::ZorvDrumKit kit(11);
-    std::unique_ptr<ZorvDrum> alone[5];
-    for (auto& voice : alone)
-      voice = std::make_unique<ZorvDrum>(11);
+    KitBesideVoices both(11);
+    stk::ZorvDrumKit& kit = both.kit;
+    auto& alone = both.alone;
     std::vector<float> block(1000);
     long at = 0;
     for (int round = 0; round < 5; round++) {
@@ -206,9 +219,7 @@ TEST(KitLanes, CountersLeftAnywhereCountOnAsInTheVoice) {
       const unsigned int frames = sizes[round];
       kit.renderBlock(block.data(), frames);
       for (unsigned int i = 0; i < frames; i++, at++) {
-        float sum = 0.0f;
-        for (auto& voice : alone)
-          sum = sum + voice->nextSample();
+        const float sum = both.voicesSample();
         ASSERT_EQ(bitsOf(block[i]), bitsOf(sum)) << "round " << round << ", frame " << i;
       }
       for (int d = 0; d < 5; d++) {
