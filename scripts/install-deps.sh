@@ -11,6 +11,8 @@ packages=(
   libcli11-dev libsndfile1-dev nlohmann-json3-dev
   clang-22 libclang-rt-22-dev
   help2man sox tmux
+  lv2-dev liblilv-dev lilv-utils sordi serdi jalv
+  libfftw3-dev libebur128-dev libcairo2-dev file
 )
 
 missing=()
