@@ -1,20 +1,14 @@
 // Drum voice: construction, notes, parameters and the slow settings refreshed every 400 samples.
 #include "ZorvDrum.h"
 
+#include "ParameterTable.h"
+
 #include <cmath>
 #include <limits>
 
 namespace stk {
 
 namespace {
-
-const char* const tempNames[ZorvDrum::N_PARAMS] = {
-    "B+-", "BAtk", "BDcy", "NB~",  "NFrq", "NRso", "NCsh", "NAtk", "NDcy", "NVlo", "NLvl",
-    "OB~", "OFrq", "OR~",  "ORSp", "OAtk", "ODcy", "OVlo", "OLvl", "Vol",  "Pan"};
-
-const StkFloat defaultParams[ZorvDrum::N_PARAMS] = {1.0, 1.0, 0.3, 1.0, 0.2, 0.6,  0.5,
-                                                    1.0, 0.3, 0.7, 0.5, 0.5, 0.26, 0.02,
-                                                    0.5, 1.0, 0.3, 0.7, 0.7, 1.0,  0.5};
 
 // Per-sample step of an attack or decay parameter: (ln(X^3 + 1.001))^3 with X = 0.5 p + 0.2.
 // The attack cube stays in double; the decay cube is rounded to float first.
@@ -50,10 +44,10 @@ StkFloat ZorvDrum::cube(StkFloat x) {
 }
 
 ZorvDrum::ZorvDrum(unsigned int seed)
-    : paramNames(tempNames), noiseSource(1, seed), pitchNoise(1, seed), amplitude(0.0f),
-      sampleCounter(0), bendValue(0.0f), noiseEnvValue(0.0f), oscEnvValue(0.0f) {
+    : paramNames(ParameterTable::shortNames()), noiseSource(1, seed), pitchNoise(1, seed),
+      amplitude(0.0f), sampleCounter(0), bendValue(0.0f), noiseEnvValue(0.0f), oscEnvValue(0.0f) {
   for (int i = 0; i < N_PARAMS; i++)
-    params[i] = defaultParams[i];
+    params[i] = ParameterTable::at(i).defaultValue;
 
   float sampleRate = Stk::sampleRate();
   if (sampleRate <= 0) sampleRate = 44100;

@@ -1,35 +1,20 @@
-// Parameter names taken from a drum voice, so that the tool and the controller's LCD agree.
+// Parameter and slot names: the parameters' from the parameter table the voices and LCD use.
 #include "ParameterNames.h"
 
-#include "ZorvDrum.h"
+#include "ParameterTable.h"
 
 #include <vector>
 
 namespace stk {
 
-namespace {
-
-const std::vector<std::string>& names() {
-  static const std::vector<std::string> table = [] {
-    ZorvDrum voice(1); // any seed: only the names are wanted, not the clock
-    std::vector<std::string> found;
-    for (int param = 0; param < SoundsetFormat::kParams; ++param)
-      found.push_back(voice.getParamName(param));
-    return found;
-  }();
-  return table;
-}
-
-} // namespace
-
 const std::string& ParameterNames::parameter(int param) {
-  return names().at(param);
+  static const std::vector<std::string> names(
+      ParameterTable::shortNames(), ParameterTable::shortNames() + ParameterTable::kCount);
+  return names.at(param);
 }
 
 int ParameterNames::parameterIndex(const std::string& name) {
-  for (int param = 0; param < SoundsetFormat::kParams; ++param)
-    if (names()[param] == name) return param;
-  return -1;
+  return ParameterTable::indexOfShortName(name.c_str());
 }
 
 std::string ParameterNames::slot(int slot) {
