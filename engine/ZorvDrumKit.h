@@ -12,8 +12,10 @@ class ZorvDrumLanes;
 class ZorvDrumKit : public Instrmnt {
 public:
   // seed 0: noise tables from the clock; otherwise those of a kit built while the clock read
-  // `seed` seconds since the epoch.
-  explicit ZorvDrumKit(unsigned int seed = 0);
+  // `seed` seconds since the epoch. sampleRate in Hz; 0 (or any rate not above 0) takes the
+  // library's global rate at construction. After construction the kit reads and writes no
+  // process-wide state: kits may live side by side, at different rates, on different threads.
+  explicit ZorvDrumKit(unsigned int seed = 0, StkFloat sampleRate = 0);
   ZorvDrumKit(const ZorvDrumKit&) = delete;
   ZorvDrumKit& operator=(const ZorvDrumKit&) = delete;
   ~ZorvDrumKit() override;
@@ -22,6 +24,10 @@ public:
   void noteOn(StkFloat frequency, StkFloat amplitude) override;
   // amplitude carries the MIDI note number.
   void noteOff(StkFloat amplitude) override;
+
+  // Hz, for all five voices (see ZorvDrum::setSampleRate); rates not above 0 are ignored.
+  void setSampleRate(StkFloat hz);
+  StkFloat getSampleRate() const { return sampleRateHz; }
 
   // Drum number 0 .. nDrums - 1 of a MIDI note, or -1.
   int getDrumNumForNote(StkFloat note);
@@ -43,7 +49,8 @@ public:
   int* drumNotes;
 
 private:
-  ZorvDrumLanes* lanes; // the voices' per-sample state while a block renders
+  ZorvDrumLanes* lanes;  // the voices' per-sample state while a block renders
+  StkFloat sampleRateHz; // the voices' rate
 };
 
 } // namespace stk
