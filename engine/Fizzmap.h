@@ -42,7 +42,8 @@ public:
   // The most recent output.
   StkFloat lastOut() const { return lastFrame_[0]; }
 
-  // Fresh values of the own generator in -1 .. 1 into one channel; the table is not used.
+  // Fresh values of the own generator in -1 .. 1 into one channel; the table is not used. A
+  // channel outside the frames is reported through the library's process-wide error handling.
   StkFrames& tick(StkFrames& frames, unsigned int channel = 0) override;
 
   uint32_t period; // samples; an entry is held for period + 1 samples, never below 2

@@ -119,6 +119,8 @@ public:
     return out;
   }
 
+  // Reports a status through the library's process-wide message stream (printed when its
+  // warnings are on), then ticks: not for an audio thread, nor for two threads at once.
   StkFrames& tick(StkFrames& frames, unsigned int channel = 0) override;
 
   const char* const* paramNames;
