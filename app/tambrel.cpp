@@ -176,7 +176,7 @@ int runTambrel(const Settings& settings) {
   stk::Stk::setRawwavePath("../../rawwaves/");
   stk::Stk::showWarnings(true);
 
-  data.kit = new stk::ZorvDrumKit();
+  data.kit = new stk::ZorvDrumKit(0, settings.sampleRate);
   data.midiChannel = 9;
 
   MidiPortOpener ports(settings, std::cout, std::cerr);

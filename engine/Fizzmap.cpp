@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace stk {
@@ -16,6 +17,10 @@ uint32_t holdPeriod(StkFloat samples) {
   return static_cast<uint32_t>(samples);
 }
 
+unsigned int clockSeed(unsigned int seed) {
+  return seed != 0 ? seed : static_cast<unsigned int>(time(NULL));
+}
+
 // rand() value r mapped to -1 .. 1 (1 excluded): 2 r 2^-31 - 1, without the int overflow of 2 r.
 StkFloat bipolar(int r) {
   return r / 1073741824.0 - 1.0;
@@ -23,15 +28,19 @@ StkFloat bipolar(int r) {
 
 } // namespace
 
-Fizzmap::Fizzmap(unsigned int unipolar, unsigned int seed) : period(2), counter(0), index(0) {
-  setSeed(seed);
+Fizzmap::Fizzmap(unsigned int unipolar, unsigned int seed, StkFloat sampleRate)
+    : period(2), counter(0), index(0),
+      sampleRateHz(sampleRate > 0 ? sampleRate : Stk::sampleRate()) {
+  std::memset(&generator, 0, sizeof generator);
+  std::memset(generatorState, 0, sizeof generatorState);
+  initstate_r(clockSeed(seed), generatorState, sizeof generatorState, &generator);
   for (unsigned int i = 0; i < TABLE_LENGTH; i++) {
-    int r = rand();
+    int r = nextRandom();
     table[i] = unipolar ? r / 2147483647.0 : bipolar(r);
   }
   index = 0;
   counter = 0;
-  period = holdPeriod(Stk::sampleRate() / 30);
+  period = holdPeriod(sampleRateHz / 30);
 }
 
 Fizzmap::~Fizzmap() {}
@@ -49,14 +58,21 @@ void Fizzmap::setFrequency(StkFloat frequency) {
     period = 2;
     return;
   }
-  period = holdPeriod(Stk::sampleRate() / wholeHz);
+  period = holdPeriod(sampleRateHz / wholeHz);
+}
+
+void Fizzmap::setSampleRate(StkFloat hz) {
+  if (hz > 0) sampleRateHz = hz;
 }
 
 void Fizzmap::setSeed(unsigned int seed) {
-  if (seed != 0)
-    srand(seed);
-  else
-    srand(static_cast<unsigned int>(time(NULL)));
+  srandom_r(clockSeed(seed), &generator);
+}
+
+int32_t Fizzmap::nextRandom() {
+  int32_t value = 0;
+  random_r(&generator, &value);
+  return value;
 }
 
 StkFrames& Fizzmap::tick(StkFrames& frames, unsigned int channel) {
@@ -67,7 +83,7 @@ StkFrames& Fizzmap::tick(StkFrames& frames, unsigned int channel) {
   }
   StkFloat value = lastFrame_[0];
   for (unsigned int i = 0; i < frames.frames(); i++) {
-    value = bipolar(rand());
+    value = bipolar(nextRandom());
     frames(i, channel) = value;
   }
   lastFrame_[0] = value;

@@ -25,12 +25,9 @@ float decayStep(StkFloat parameter) {
   return std::pow(logarithm, 3);
 }
 
-// A noise rate in Hz made safe for Fizzmap: NaN to 0, then within 0 .. the sample rate.
-StkFloat safeNoiseRate(StkFloat hz) {
-  StkFloat sampleRate = Stk::sampleRate();
-  if (hz != hz || hz < 0) return 0.0;
-  if (hz > sampleRate) return sampleRate;
-  return hz;
+// The rate a voice is built for: the given one, or the library's global rate when it is 0.
+StkFloat constructionRate(StkFloat sampleRate) {
+  return sampleRate > 0 ? sampleRate : Stk::sampleRate();
 }
 
 bool isFinite(float x) {
@@ -43,19 +40,21 @@ StkFloat ZorvDrum::cube(StkFloat x) {
   return std::pow(x, 3);
 }
 
-ZorvDrum::ZorvDrum(unsigned int seed)
-    : paramNames(ParameterTable::shortNames()), noiseSource(1, seed), pitchNoise(1, seed),
-      amplitude(0.0f), sampleCounter(0), bendValue(0.0f), noiseEnvValue(0.0f), oscEnvValue(0.0f) {
+ZorvDrum::ZorvDrum(unsigned int seed, StkFloat sampleRate)
+    : paramNames(ParameterTable::shortNames()), noiseSource(1, seed, constructionRate(sampleRate)),
+      pitchNoise(1, seed, constructionRate(sampleRate)), amplitude(0.0f), sampleCounter(0),
+      bendValue(0.0f), noiseEnvValue(0.0f), oscEnvValue(0.0f),
+      sampleRateHz(constructionRate(sampleRate)) {
   for (int i = 0; i < N_PARAMS; i++)
     params[i] = ParameterTable::at(i).defaultValue;
 
-  float sampleRate = Stk::sampleRate();
-  if (sampleRate <= 0) sampleRate = 44100;
-  bendEnvelope = new Glimber(sampleRate);
-  noiseEnvelope = new Glimber(sampleRate);
-  oscEnvelope = new Glimber(sampleRate);
-  voiceFilter = new Plinvex(sampleRate);
-  voiceFilter->filterConfig(static_cast<float>(sampleRate * params[NOISE_FREQ]),
+  float blockRate = static_cast<float>(sampleRateHz); // the filter and envelopes work in float
+  if (blockRate <= 0) blockRate = 44100;
+  bendEnvelope = new Glimber(blockRate);
+  noiseEnvelope = new Glimber(blockRate);
+  oscEnvelope = new Glimber(blockRate);
+  voiceFilter = new Plinvex(blockRate);
+  voiceFilter->filterConfig(static_cast<float>(blockRate * params[NOISE_FREQ]),
                             static_cast<float>(params[NOISE_RESONANCE]));
   sampleCounter = 0;
 
@@ -78,6 +77,22 @@ ZorvDrum::~ZorvDrum() {
   delete noiseEnvelope;
   delete oscEnvelope;
   delete voiceFilter;
+}
+
+void ZorvDrum::setSampleRate(StkFloat hz) {
+  if (!(hz > 0) || hz == sampleRateHz) return;
+  // The oscillator's rate is rescaled as the library's rate alert did; lastToneRate no longer
+  // matches, so the next sounding sample sets the rate from the frequency again.
+  oscillator.sampleRateChanged(hz, sampleRateHz);
+  noiseSource.setSampleRate(hz);
+  pitchNoise.setSampleRate(hz);
+  sampleRateHz = hz;
+}
+
+StkFloat ZorvDrum::safeNoiseRate(StkFloat hz) const {
+  if (hz != hz || hz < 0) return 0.0;
+  if (hz > sampleRateHz) return sampleRateHz;
+  return hz;
 }
 
 void ZorvDrum::noteOn(StkFloat frequency, StkFloat newAmplitude) {
@@ -151,7 +166,7 @@ void ZorvDrum::refresh() {
   configAllEnvelopes();
 
   float crushRate = 2.5 * std::pow(params[NOISE_CRUSH], 2) + 0.1; // times the sample rate
-  noiseSource.setFrequency(safeNoiseRate(crushRate * Stk::sampleRate()));
+  noiseSource.setFrequency(safeNoiseRate(crushRate * sampleRateHz));
   pitchNoise.setFrequency(safeNoiseRate(cube(params[OSC_RANDOM_SPEED]) * 800 + 5));
 
   oscBendCubed = cube(params[OSC_BEND]);

@@ -6,7 +6,7 @@
 #include "Glimber.h"
 #include "Instrmnt.h"
 #include "Plinvex.h"
-#include "SineWave.h"
+#include "ToneOscillator.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -47,9 +47,11 @@ public:
   // More folds than this change no float below 1: each pass halves the distance to 1.
   static constexpr int MAX_FOLDS = 64;
 
-  // seed 0: the noise tables come from the clock (rand seeded with time()); any other seed
-  // gives the tables of a voice built while the clock read that many seconds.
-  explicit ZorvDrum(unsigned int seed = 0);
+  // seed 0: the noise tables come from the clock (rand's sequence seeded with time()); any other
+  // seed gives the tables of a voice built while the clock read that many seconds. sampleRate in
+  // Hz; 0 (or any rate not above 0) takes the library's global rate at construction, which the
+  // voice never reads again.
+  explicit ZorvDrum(unsigned int seed = 0, StkFloat sampleRate = 0);
   ZorvDrum(const ZorvDrum&) = delete;
   ZorvDrum& operator=(const ZorvDrum&) = delete;
   ~ZorvDrum() override;
@@ -65,6 +67,11 @@ public:
   const char* getParamName(int number);
   // Envelope steps from the six attack and decay parameters.
   void configAllEnvelopes();
+  // Hz; rates not above 0 are ignored. The oscillator keeps its pitch until its next sounding
+  // sample sets it for the new rate, the noise rates follow at the next refresh; the filter and
+  // the envelopes keep the rate the voice was built with.
+  void setSampleRate(StkFloat hz);
+  StkFloat getSampleRate() const { return sampleRateHz; }
 
   StkFloat tick(unsigned int channel = 0) override {
     (void)channel;
@@ -95,11 +102,10 @@ public:
     float toneHz = randomHz + toneBaseHz + 15 + toneBendHz * bendValue;
     // The oscillator's rate is a function of frequency and sample rate alone: skip the library
     // call when neither has changed (no bend and no new random step).
-    StkFloat sampleRate = Stk::sampleRate();
-    if (toneHz != lastToneHz || sampleRate != lastToneRate) {
+    if (toneHz != lastToneHz || sampleRateHz != lastToneRate) {
       lastToneHz = toneHz;
-      lastToneRate = sampleRate;
-      oscillator.setFrequency(safeToneFrequency(toneHz, sampleRate));
+      lastToneRate = sampleRateHz;
+      oscillator.setFrequency(safeToneFrequency(toneHz, sampleRateHz), sampleRateHz);
     }
 
     float y = voiceFilter->filter(w);
@@ -113,11 +119,13 @@ public:
     return out;
   }
 
+  // Reports a status through the library's process-wide message stream (printed when its
+  // warnings are on), then ticks: not for an audio thread, nor for two threads at once.
   StkFrames& tick(StkFrames& frames, unsigned int channel = 0) override;
 
   const char* const* paramNames;
   StkFloat params[N_PARAMS]; // written through controlChange, which keeps the derived factors
-  SineWave oscillator;
+  ToneOscillator oscillator;
   Fizzmap noiseSource;
   Fizzmap pitchNoise;
   Glimber* bendEnvelope;
@@ -179,6 +187,10 @@ private:
 
   static StkFloat cube(StkFloat x);
 
+  // A noise rate in Hz made safe for Fizzmap: NaN to 0, then within 0 .. the sample rate.
+  StkFloat safeNoiseRate(StkFloat hz) const;
+
+  StkFloat sampleRateHz; // this voice's own; set at construction and by setSampleRate
   // Derived at control rate (deriveAll, refresh) in the arithmetic of the per-sample formulas.
   StkFloat cubedRandom;   // "OR~" cubed
   StkFloat noiseVeloGain; // 1 - "NVlo"
@@ -190,8 +202,8 @@ private:
   float crushOutput;
   float nextCrushInput; // the noise table's entry after crushInput's, when it was folded
   float nextCrushOutput;
-  float lastToneHz; // Hz, NaN before the first sounding sample
-  StkFloat lastToneRate;
+  float lastToneHz;      // Hz, NaN before the first sounding sample
+  StkFloat lastToneRate; // Hz, the sample rate the oscillator's rate was last set for
   // Envelope steps of the last configuration, by envelope (bend, noise, oscillator): the
   // logarithms are recomputed only when an attack or decay parameter has changed.
   StkFloat stepKeys[3][2];

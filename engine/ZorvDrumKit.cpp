@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 
 namespace stk {
 
@@ -21,14 +22,18 @@ int32_t wholeNote(StkFloat note) {
 
 } // namespace
 
-ZorvDrumKit::ZorvDrumKit(unsigned int seed) {
+ZorvDrumKit::ZorvDrumKit(unsigned int seed, StkFloat sampleRate)
+    : sampleRateHz(sampleRate > 0 ? sampleRate : Stk::sampleRate()) {
+  // One reading of the clock for all ten noise tables, so that they are the same even when the
+  // second turns while the kit is built.
+  if (seed == 0) seed = static_cast<unsigned int>(time(NULL));
   nDrums = 5;
   drumNotes = static_cast<int*>(calloc(nDrums, sizeof(int)));
   for (int d = 0; d < nDrums; d++)
     drumNotes[d] = kitNotes[d];
   drums = static_cast<ZorvDrum**>(calloc(nDrums, sizeof(ZorvDrum*)));
   for (int d = 0; d < nDrums; d++)
-    drums[d] = new ZorvDrum(seed);
+    drums[d] = new ZorvDrum(seed, sampleRateHz);
   lanes = new ZorvDrumLanes();
 }
 
@@ -38,6 +43,13 @@ ZorvDrumKit::~ZorvDrumKit() {
     if (drums[d]) delete drums[d];
   free(drums);
   free(drumNotes);
+}
+
+void ZorvDrumKit::setSampleRate(StkFloat hz) {
+  if (!(hz > 0)) return;
+  for (int d = 0; d < nDrums; d++)
+    drums[d]->setSampleRate(hz);
+  sampleRateHz = hz;
 }
 
 void ZorvDrumKit::noteOn(StkFloat frequency, StkFloat amplitude) {
@@ -86,7 +98,7 @@ __attribute__((flatten)) StkFloat ZorvDrumKit::tick(unsigned int) {
 
 void ZorvDrumKit::renderBlock(float* out, unsigned int frames) {
   if (frames == 0) return;
-  lanes->render(drums, out, frames);
+  lanes->render(drums, sampleRateHz, out, frames);
   lastFrame_[0] = out[frames - 1];
 }
 

@@ -115,7 +115,7 @@ struct ZorvDrumLanes::Sse2 : Vectors<4> {
   }
 };
 
-void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int frames) {
+void ZorvDrumLanes::render(ZorvDrum* const* voices, double rate, float* out, unsigned int frames) {
   if (frames == 0) return;
   const Path path = chosenPath.load(std::memory_order_relaxed);
   const bool avx2 = cpuHasAvx2 && path != Path::SSE2;
@@ -134,8 +134,8 @@ void ZorvDrumLanes::render(ZorvDrum* const* voices, float* out, unsigned int fra
       return;
     }
   }
-  sampleRate = Stk::sampleRate();
-  sine = sineTable();
+  sampleRate = rate;
+  sine = ToneOscillator::sineTable();
   minFolds = ZorvDrum::MAX_FOLDS;
   maxFolds = 0;
   laneVoices = avx2 ? VOICES : Sse2::LANE_VOICES;

@@ -34,12 +34,14 @@ public:
   ZorvDrumLanes& operator=(const ZorvDrumLanes&) = delete;
 
   // The next `frames` samples of the five voices, each the float sum voice 0 + .. + voice 4 that
-  // the voices' own nextSample would give; the voices hold their state again on return.
-  void render(ZorvDrum* const* voices, float* out, unsigned int frames);
+  // the voices' own nextSample would give; the voices hold their state again on return. All five
+  // run at sampleRate (Hz), the kit's.
+  void render(ZorvDrum* const* voices, double sampleRate, float* out, unsigned int frames);
 
   // AUTOMATIC, the default: AVX2 where the processor has it, else SSE2, where a block in which one
   // voice alone sounds is left to the voices themselves, which are faster then. SSE2 and AVX2
-  // always render in lanes on that path (AVX2 only where the processor has it).
+  // always render in lanes on that path (AVX2 only where the processor has it). The choice is
+  // process-wide (an atomic, for tests and benchmarks); every path gives the same samples.
   enum class Path { AUTOMATIC, SSE2, AVX2 };
   static bool avx2Supported();
   static void choosePath(Path path);
@@ -107,8 +109,6 @@ private:
   TAMBREL_LANE_INLINE void mixHalf(int base, const typename P::F& y, const typename P::D& s,
                                    typename P::D& noiseOut, typename P::D& toneOut);
 
-  // The library's sine table, 2048 entries and the first again.
-  static const double* sineTable();
   // Voice `lane` into its lane, and back: every value that changes while the voice sounds.
   void loadLane(int lane);
   void storeLane(int lane);
@@ -155,7 +155,7 @@ private:
   Lanes<float> foldHalf[MAX_FOLDS]; // 2^-(pass + 1) in every lane
   int minFolds, maxFolds;           // the fewest and the most passes of any voice
   double sampleRate;                // Hz, during this render
-  const double* sine;               // the library's sine table, 2048 entries and the first again
+  const double* sine;               // the oscillators' sine table, 2048 entries and the first again
   int laneVoices; // voices 0 .. laneVoices - 1 are in the lanes during this render
   const double* noiseTable[LANES];
   const double* pitchTable[LANES];

@@ -24,7 +24,7 @@ template <class P> inline typename P::D ZorvDrumLanes::sineHalf(int base, const 
   typedef typename P::L L;
   typedef typename P::HI HI;
   const int h = base % P::W ? 1 : 0;
-  // The library's SineWave::tick: wrap into the table, interpolate linearly, advance.
+  // ToneOscillator::tick: wrap into the table, interpolate linearly, advance.
   D time = oscTime.get<D>(base);
   if (P::anyOutsideTable(time)) { // once a cycle, or when the rate turns back
     while (P::any(L(time < 0.0)))

@@ -10,25 +10,12 @@ namespace stk {
 
 namespace {
 
-// The library keeps the oscillator's read position, rate, output and table to itself; a class
-// derived from it may name them.
-struct SineAccess : SineWave {
-  static StkFloat SineWave::*time() { return &SineAccess::time_; }
-  static StkFloat SineWave::*rate() { return &SineAccess::rate_; }
-  static StkFrames Generator::*output() { return &SineAccess::lastFrame_; }
-  static const StkFloat* table() { return &table_[0]; }
-};
-
 // The same float to the bit (-0 is not +0, a NaN is itself).
 bool sameBits(float a, float b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 } // namespace
-
-const double* ZorvDrumLanes::sineTable() {
-  return SineAccess::table();
-}
 
 void ZorvDrumLanes::refreshLanes() {
   for (int l = 0; l < laneVoices; l++)
@@ -78,9 +65,9 @@ void ZorvDrumLanes::loadLane(int l) {
   pitchIndex[l] = v.pitchNoise.index;
   pitchTable[l] = v.pitchNoise.table;
   randomHz[l] = static_cast<float>(4000 * pitchTable[l][pitchIndex[l]] * v.cubedRandom);
-  oscTime[l] = v.oscillator.*SineAccess::time();
-  oscRate[l] = v.oscillator.*SineAccess::rate();
-  oscOut[l] = v.oscillator.lastOut();
+  oscTime[l] = v.oscillator.time;
+  oscRate[l] = v.oscillator.rate;
+  oscOut[l] = v.oscillator.output;
 
   int32_t counter = v.sampleCounter;
   int32_t phase = counter % ZorvDrum::REFRESH_INTERVAL;
@@ -204,9 +191,9 @@ void ZorvDrumLanes::storeLane(int l) {
     v.noiseSource.lastFrame_[0] = noiseTable[l][noiseIndex[l]];
     v.pitchNoise.lastFrame_[0] = pitchTable[l][pitchIndex[l]];
   }
-  v.oscillator.*SineAccess::time() = oscTime[l];
-  v.oscillator.*SineAccess::rate() = oscRate[l];
-  (v.oscillator.*SineAccess::output())[0] = oscOut[l];
+  v.oscillator.time = oscTime[l];
+  v.oscillator.rate = oscRate[l];
+  v.oscillator.output = oscOut[l];
 
   v.sampleCounter = sampleCounterOf(l);
   Plinvex& f = *v.voiceFilter;

@@ -121,7 +121,7 @@ int render(const RenderCommand::Options& options) {
   if (options.verbose)
     std::fprintf(stderr, "%s: seed %u\n", kProgram, options.seeded ? options.seed : clock);
   stk::Stk::setSampleRate(options.rate);
-  stk::ZorvDrumKit kit(seed);
+  stk::ZorvDrumKit kit(seed, options.rate);
   loadSounds(options, kit);
 
   KitRenderer::Length length;

@@ -117,12 +117,14 @@ TEST(Fizzmap, TableFromSeedHoldPeriodsAndRates) {
   for (int i = 0; i < 1471; i++)
     ASSERT_EQ(noise->tick(), noise->table[1]);
   std::vector<double> before(std::begin(noise->table), std::end(noise->table));
-  noise->setSeed(42); // reseeds rand only
+  noise->setSeed(42); // reseeds the noise's own generator only
   EXPECT_TRUE(std::equal(before.begin(), before.end(), noise->table));
   EXPECT_TRUE(noise->index == 1 && noise->counter == 1470);
-  int afterSeed = rand();
+  stk::StkFrames fresh(3, 1);
+  noise->tick(fresh);
   srand(42);
-  EXPECT_EQ(afterSeed, rand());
+  for (int i = 0; i < 3; i++)
+    EXPECT_EQ(fresh[i], 2.0 * rand() * std::ldexp(1.0, -31) - 1) << i;
 
   // Whole hertz count; a negative rate steps at its magnitude; NaN and huge rates step fastest.
   const double hz[] = {105, 105.9, 0.5, 14700, 1e6, -105, 1e300, -1e300, NAN, INFINITY};
