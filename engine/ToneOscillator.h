@@ -1,5 +1,4 @@
-// Table sine oscillator of the drum voice: a shared 2049-entry table, read with linear
-// interpolation.
+// Sine oscillator of the drum voice: one shared table, read with linear interpolation.
 #ifndef TAMBREL_TONEOSCILLATOR_H
 #define TAMBREL_TONEOSCILLATOR_H
 
