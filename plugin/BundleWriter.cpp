@@ -160,7 +160,12 @@ std::string BundleWriter::plugins() {
   std::ostringstream out;
   out << kPrefixes;
   out << "<" << kSoundsetFileUri << ">\n  a lv2:Parameter ;\n  rdfs:label \"soundset file\" ;\n"
-      << "  rdfs:range atom:Path .\n\n";
+      << "  rdfs:range atom:Path .\n\n"
+      << "<" << kStateSoundsetUri << ">\n  a rdf:Property ;\n  rdfs:label \"soundset\" ;\n"
+      << "  rdfs:comment \"the 968 bytes of a soundset file\" ;\n  rdfs:range atom:Chunk .\n\n"
+      << "<" << kStateSeedUri << ">\n  a rdf:Property ;\n  rdfs:label \"seed\" ;\n"
+      << "  rdfs:comment \"the noise tables' seed, 1 .. 4294967295\" ;\n"
+      << "  rdfs:range atom:Long .\n\n";
   for (int drum = 0; drum < kDrums; drum++)
     out << groupUri(drum) << "\n  a pg:Group ;\n  lv2:symbol \"drum" << drum
         << "\" ;\n  rdfs:label \"Drum " << drum << " (note " << kDrumNotes[drum] << ")\" .\n\n";

@@ -82,6 +82,7 @@ LV2_State_Status KitPlugin::restore(LV2_State_Retrieve_Function retrieve,
     SoundsetFormat::load(static_cast<const unsigned char*>(sounds), size, soundset);
     SoundsetFormat::apply(soundset, *kit_);
     std::memcpy(slots_, soundset.slots, sizeof slots_);
+    params_.noteOnly();
   }
   // A state with a seed (a saved session) renders as it did: new noise tables, silent drums.
   // One without (a preset) changes the sounds only.

@@ -41,9 +41,11 @@ void PortParameters::apply(stk::ZorvDrumKit& kit) {
     const uint32_t bits = bitsOf(value);
     if (bits == seen_[i]) continue;
     seen_[i] = bits;
+    if (noteOnly_) continue;
     const int drum = i / kParamsPerDrum, param = i % kParamsPerDrum;
     if (overrides(value, kit.getParam(drum, param))) kit.setParam(drum, param, value);
   }
+  noteOnly_ = false;
 }
 
 } // namespace plugin

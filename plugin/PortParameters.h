@@ -28,6 +28,10 @@ public:
 
   // Takes the ports that changed since the last call into the kit; allocates nothing.
   void apply(stk::ZorvDrumKit& kit);
+  // After a restore: the next look only notes the ports' values. A host may restore its ports
+  // before or after the plugin's state, or not at all, and a port still holding an older value
+  // must not override what the state restored.
+  void noteOnly() { noteOnly_ = true; }
 
   // Whether a port value moved to `port` should replace `current`.
   static bool overrides(float port, double current);
@@ -35,6 +39,7 @@ public:
 private:
   const float* ports_[kParamPorts];
   uint32_t seen_[kParamPorts]; // bits of the value each port had at the last look
+  bool noteOnly_ = false;
 };
 
 } // namespace plugin

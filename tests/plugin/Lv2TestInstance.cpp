@@ -199,12 +199,17 @@ LilvState* Lv2TestInstance::save() {
                                       features_.data());
 }
 
-void Lv2TestInstance::restore(const LilvState* state) {
+void Lv2TestInstance::restore(const LilvState* state, bool withPorts) {
   auto setValue = [](const char* symbol, void* user, const void* value, uint32_t size,
                      uint32_t type) {
+    // lilv reads a saved float back as a double, as hosts do; jalv takes both.
     auto* self = static_cast<Lv2TestInstance*>(user);
-    if (size == sizeof(float) && type == self->host_.urids().map(LV2_ATOM__Float))
+    UridMap& urids = self->host_.urids();
+    if (size == sizeof(float) && type == urids.map(LV2_ATOM__Float))
       std::memcpy(&self->control(symbol), value, sizeof(float));
+    else if (size == sizeof(double) && type == urids.map(LV2_ATOM__Double))
+      self->control(symbol) = static_cast<float>(*static_cast<const double*>(value));
   };
-  lilv_state_restore(state, &lilvInstance_, setValue, this, 0, features_.data());
+  lilv_state_restore(state, &lilvInstance_, withPorts ? LilvSetPortValueFunc(setValue) : nullptr, this, 0,
+                     features_.data());
 }

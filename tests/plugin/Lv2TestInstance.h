@@ -42,7 +42,9 @@ public:
   // The seed of a restored session (a state holding the seed alone).
   void restoreSeed(uint32_t seed);
   LilvState* save(); // lilv_state_new_from_instance, port values included
-  void restore(const LilvState* state); // lilv_state_restore, port values into control()
+  // lilv_state_restore, with the port values into control() or (a host that restores its
+  // ports another way, or later) leaving the ports as they are.
+  void restore(const LilvState* state, bool withPorts = true);
   const LV2_Descriptor* descriptor() const { return descriptor_; }
 
 private:
