@@ -2,6 +2,7 @@
 #ifndef TAMBREL_TAMBREL_H
 #define TAMBREL_TAMBREL_H
 
+#include "Nonblocking.h"
 #include <pthread.h>
 
 #include <atomic>
@@ -22,13 +23,6 @@ class NovationDisplay;
 class FileWorker;
 } // namespace stk
 
-// The audio callback may not block: with clang it is checked (RealtimeSanitizer, and the
-// compiler's function effect analysis).
-#if defined(__clang__) && __clang_major__ >= 20
-#define TAMBREL_NONBLOCKING [[clang::nonblocking]]
-#else
-#define TAMBREL_NONBLOCKING
-#endif
 
 // Set by SIGINT, or at start-up when a controller port is missing; ends the run.
 extern std::atomic<bool> done;

@@ -2,6 +2,7 @@
 #ifndef TAMBREL_KITPLUGIN_H
 #define TAMBREL_KITPLUGIN_H
 
+#include "Nonblocking.h"
 #include "PluginLayout.h"
 #include "PluginUris.h"
 #include "PortParameters.h"
@@ -16,11 +17,6 @@
 #include <cstdint>
 #include <memory>
 
-#if defined(__clang__) && __clang_major__ >= 20
-#define TAMBREL_PLUGIN_NONBLOCKING [[clang::nonblocking]]
-#else
-#define TAMBREL_PLUGIN_NONBLOCKING
-#endif
 
 namespace stk {
 class ZorvDrumKit;
@@ -41,7 +37,7 @@ public:
   void connect(uint32_t port, void* data);
   // The drums fall silent at once: a fresh kit with the same seed and sounds.
   void activate();
-  void run(uint32_t frames) TAMBREL_PLUGIN_NONBLOCKING;
+  void run(uint32_t frames) TAMBREL_NONBLOCKING;
 
   LV2_Worker_Status work(LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle,
                          uint32_t size, const void* data);

@@ -41,7 +41,7 @@ CC=clang-22 CXX=clang++-22 cmake -S "$root" -B "$root/build-rtsan" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBREL_SANITIZE=realtime -DTAMBREL_BENCH=OFF
 cmake --build "$root/build-rtsan" -j"$jobs"
 RTSAN_OPTIONS=halt_on_error=true:symbolize=false \
-  ctest --test-dir "$root/build-rtsan" --output-on-failure -L 'app|surface|e2e|threaded' \
+  ctest --test-dir "$root/build-rtsan" --output-on-failure -L 'app|surface|e2e|threaded|plugin' \
   --no-tests=error --repeat until-pass:2
 
 if [ -f "$root/fuzz/CMakeLists.txt" ]; then
