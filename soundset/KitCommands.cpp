@@ -100,7 +100,9 @@ int KitCommands::init(const std::string& directory) {
     const std::string name = SoundsetFile::soundsetName(kit);
     const std::string target = SoundsetFile::inDirectory(directory, name);
     const std::string quoted = "\"" + name + "\" (" + names[kit] + ")";
-    if (exists(target)) {
+    if (exists(target) && !isRegularFile(target)) {
+      complain(target, "the name is taken by something other than a file: kit not copied");
+    } else if (exists(target)) {
       out << "kept    \"" << name << "\": already there\n";
     } else if (copyKit(kit, target, error)) {
       out << "copied  " << quoted << "\n";

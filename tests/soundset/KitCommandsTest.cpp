@@ -72,6 +72,8 @@ TEST(KitCommands, InitFailsWhenAKitCannotBeThereAfterwards) {
   ASSERT_EQ(mkdir("soundset  2.dat", 0777), 0); // a name taken by something else than a file
   ProgramRun run = soundset("init");
   EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "soundset  2.dat: the name is taken by something other than a file: kit "
+                     "not copied\n");
   EXPECT_EQ(readBytes("soundset  3.dat"), readBytes(kitPath(3)));
 
   ProgramRun missing = soundset("init nowhere");
