@@ -2,6 +2,7 @@
 #include "RenderCommand.h"
 
 #include "DemoGroove.h"
+#include "FactoryKits.h"
 #include "KitRenderer.h"
 #include "MidiFileReader.h"
 #include "ProgressBar.h"
@@ -153,6 +154,32 @@ int render(const RenderCommand::Options& options) {
   return RenderCommand::kSuccess;
 }
 
+// --kit into the factory kit's soundset file.
+int resolveKit(RenderCommand::Options& options) {
+  const std::string folder = stk::FactoryKits::folder();
+  std::vector<std::string> names;
+  std::string error;
+  if (folder.empty()) {
+    std::fprintf(stderr, "%s: the factory kits are not installed beside the program\n", kProgram);
+    return RenderCommand::kFailure;
+  }
+  if (!stk::FactoryKits::readNames(folder, names, error)) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+    return RenderCommand::kFailure;
+  }
+  const int kit = stk::FactoryKits::find(names, options.kit);
+  if (kit < 0) {
+    std::string known;
+    for (const std::string& name : names)
+      known += (known.empty() ? "" : ", ") + name;
+    std::fprintf(stderr, "%s: --kit %s: no such kit; 0 .. 9 or one of %s (see --help)\n", kProgram,
+                 options.kit.c_str(), known.c_str());
+    return RenderCommand::kUsage;
+  }
+  options.soundset = stk::SoundsetFile::inDirectory(folder, stk::SoundsetFile::soundsetName(kit));
+  return RenderCommand::kGoOn;
+}
+
 } // namespace
 
 unsigned RenderCommand::kitSeed(const Options& options, unsigned clock) {
@@ -206,7 +233,10 @@ int RenderCommand::parse(int argc, char** argv, Options& options) {
   app.add_option("--seed", options.seed,
                  "noise tables of a kit started while the clock read this many seconds since "
                  "1970 (default: the clock now); equal seeds give equal files");
-  app.add_option("--soundset", options.soundset, "soundset file (968 bytes) with the sounds");
+  auto* soundset =
+      app.add_option("--soundset", options.soundset, "soundset file (968 bytes) with the sounds");
+  app.add_option("--kit", options.kit, "factory kit: its number 0 .. 9 or its name")
+      ->excludes(soundset);
   auto* transfer =
       app.add_option("--transfer", options.transfer,
                      "transfer file (168 bytes): one drum's sound, after the soundset");
@@ -233,6 +263,7 @@ int RenderCommand::parse(int argc, char** argv, Options& options) {
   options.sample = format == "s16"   ? AudioFileWriter::Sample::S16
                    : format == "f32" ? AudioFileWriter::Sample::F32
                                      : AudioFileWriter::Sample::S24;
+  if (!options.kit.empty()) return resolveKit(options);
   return kGoOn;
 }
 

@@ -12,7 +12,8 @@ public:
   struct Options {
     std::string input; // a Standard MIDI File; empty for the built-in groove
     std::string output;
-    std::string soundset;
+    std::string soundset; // also the factory kit's file once --kit is resolved
+    std::string kit;      // --kit as given: 0 .. 9 or a factory kit's name
     std::string transfer;
     int transferDrum = 0; // 0 .. 4
     AudioFileWriter::Sample sample = AudioFileWriter::Sample::S24;
@@ -33,7 +34,8 @@ public:
   static constexpr int kUsage = 2;
   static constexpr int kGoOn = -1;
 
-  // Parses the arguments. kGoOn to render; kSuccess after --help; kUsage after a one-line error.
+  // Parses the arguments. kGoOn to render; kSuccess after --help; kUsage after a one-line error;
+  // kFailure when --kit is given and the factory kits are not installed.
   static int parse(int argc, char** argv, Options& options);
   // The whole render. kSuccess, or kFailure after a one-line error on standard error naming the
   // file and the fault; a failed render leaves no output file and an existing one as it was.

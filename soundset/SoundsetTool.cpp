@@ -1,6 +1,9 @@
 // Subcommands and their exit statuses; every fault is one line naming the file.
 #include "SoundsetTool.h"
 
+#include "DrumHit.h"
+#include "FactoryKits.h"
+#include "KitCommands.h"
 #include "SoundsetCheck.h"
 #include "SoundsetDocument.h"
 #include "SoundsetFile.h"
@@ -18,9 +21,10 @@ namespace {
 const char kProgram[] = "tambrel-soundset";
 
 const char kDescription[] =
-    "Shows, checks, compares and converts tambrel's soundset files (968 bytes: 16 slots and the\n"
-    "21 parameters of 5 drums) and transfer files (168 bytes: one drum). A file of exactly 168\n"
-    "bytes is taken as a transfer file, any other as a soundset file.";
+    "Shows, checks, compares, converts, measures and draws tambrel's soundset files (968 bytes:\n"
+    "16 slots and the 21 parameters of 5 drums) and transfer files (168 bytes: one drum), and\n"
+    "installs the ten factory kits. A file of exactly 168 bytes is taken as a transfer file, any\n"
+    "other as a soundset file.";
 
 const char kFooter[] =
     "Exit status: 0 success (check: every file loads exactly as stored; diff: no difference),\n"
@@ -141,7 +145,7 @@ int SoundsetTool::diff(const std::string& pathA, const std::string& pathB) {
 int SoundsetTool::run(int argc, const char* const* argv) {
   CLI::App app(kDescription, kProgram);
   app.require_subcommand(1);
-  std::string file, fileB, json;
+  std::string file, fileB, json, pngPath;
   std::vector<std::string> files;
   bool strict = false;
 
@@ -167,6 +171,27 @@ int SoundsetTool::run(int argc, const char* const* argv) {
   diffCommand->add_option("A", file, "soundset or transfer file")->required();
   diffCommand->add_option("B", fileB, "file of the same kind")->required();
 
+  std::string directory, plotSize = "1600x900";
+  int drum = -1;
+  bool jsonOutput = false;
+  unsigned seed = DrumHit::kDefaultSeed;
+  CLI::App* initCommand = app.add_subcommand(
+      "init", "Copy the ten factory kits into DIR, keeping every soundset already there");
+  initCommand->add_option("DIR", directory, "directory (default: the working directory)");
+  CLI::App* analyzeCommand = app.add_subcommand(
+      "analyze", "Strike each drum alone (velocity 100, 44.1 kHz, 2 s) and print its figures");
+  analyzeCommand->add_option("FILE", file, "soundset or transfer file")->required();
+  analyzeCommand->add_option("--drum", drum, "only this drum, 0 .. 4")->check(CLI::Range(0, 4));
+  analyzeCommand->add_flag("--json", jsonOutput, "print JSON instead of a table");
+  CLI::App* plotCommand = app.add_subcommand(
+      "plot", "Draw each drum's waveform, envelope and spectrum side by side into a PNG file");
+  plotCommand->add_option("FILE", file, "soundset file")->required();
+  plotCommand->add_option("-o,--output", pngPath, "PNG file to write")->required();
+  plotCommand->add_option("--size", plotSize, "picture size in pixels, WxH")->capture_default_str();
+  for (CLI::App* command : {analyzeCommand, plotCommand})
+    command->add_option("--seed", seed, "noise tables of this seed (as tambrel-render's --seed)")
+        ->capture_default_str();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {
@@ -181,6 +206,18 @@ int SoundsetTool::run(int argc, const char* const* argv) {
   if (checkCommand->parsed()) return check(files, strict);
   if (exportCommand->parsed()) return exportJson(file, json);
   if (importCommand->parsed()) return importJson(json, file);
+  if (initCommand->parsed() || analyzeCommand->parsed() || plotCommand->parsed()) {
+    KitCommands kits(out, err, kitsFolder.empty() ? FactoryKits::folder() : kitsFolder);
+    if (initCommand->parsed()) return kits.init(directory);
+    if (analyzeCommand->parsed()) return kits.analyze(file, drum, jsonOutput, seed);
+    KitCommands::Size size;
+    if (!KitCommands::parseSize(plotSize, size)) {
+      err << kProgram << ": --size " << plotSize << ": not WxH from 200x120 to 16384x16384 (see "
+          << kProgram << " --help)\n";
+      return kUsage;
+    }
+    return kits.plot(file, pngPath, size, seed);
+  }
   return diff(file, fileB);
 }
 

@@ -1,4 +1,4 @@
-// The command line of tambrel-soundset: show, check, export, import and diff soundset files.
+// The command line of tambrel-soundset: its subcommands, their options and exit statuses.
 #ifndef TAMBREL_SOUNDSETTOOL_H
 #define TAMBREL_SOUNDSETTOOL_H
 
@@ -26,6 +26,9 @@ public:
   int exportJson(const std::string& path, const std::string& jsonPath); // "" is standard output
   int importJson(const std::string& jsonPath, const std::string& path);
   int diff(const std::string& pathA, const std::string& pathB);
+
+  // Where init and the kit names come from; empty: the factory kits beside the program.
+  std::string kitsFolder;
 
 private:
   bool read(const std::string& path, SoundsetDocument& document);

@@ -19,7 +19,8 @@ ScratchDirectory::~ScratchDirectory() {
   std::filesystem::remove_all(path_);
 }
 
-AppRig::AppRig() {
+AppRig::AppRig(const std::function<void()>& prepareDirectory) {
+  if (prepareDirectory) prepareDirectory();
   stk::Stk::setSampleRate(44100.0);
   time_t second;
   do {

@@ -12,6 +12,7 @@
 #include "support/RecordingMidiOut.h"
 #include "tambrel.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,7 +33,8 @@ enum class Port { Note, Control };
 
 class AppRig {
 public:
-  AppRig();
+  // prepareDirectory runs in the scratch working directory before the logic loads soundset 1.
+  explicit AppRig(const std::function<void()>& prepareDirectory = {});
   ~AppRig();
 
   // Through the port's callback into the queue, then out of it and applied as tick would.
