@@ -153,4 +153,20 @@ TEST_F(PluginState, TheDefaultPresetLoadsThroughLilvAndBringsBackTheDefaults) {
   lilv_state_free(preset);
 }
 
+TEST_F(PluginState, EachFactoryKitIsAPresetThatPlaysAsTheRendererPlaysTheKit) {
+  const char* const kits[] = {"tight", "studio", "boom", "dust", "foundry",
+                              "brush", "bare",   "snap", "haze", "glitch"};
+  for (int kit = 0; kit < 10; kit++) {
+    LilvState* preset = host.loadPreset((std::string("urn:tambrel:preset:") + kits[kit]).c_str());
+    ASSERT_NE(preset, nullptr) << kits[kit];
+    auto instance = this->kit();
+    instance->restore(preset);
+    instance->activate();
+    EXPECT_EQ(play(*instance), renderedByProgram(scratch, drumSong(kFrames), kFrames, kSeed,
+                                                 {"--kit", std::to_string(kit)}))
+        << kits[kit];
+    lilv_state_free(preset);
+  }
+}
+
 } // namespace
