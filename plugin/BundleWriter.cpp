@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 namespace plugin {
@@ -42,10 +43,15 @@ std::string quoted(const std::string& text) {
   return out + "\"";
 }
 
-// A float as a decimal that reads back as the same float (the port's own value).
+// The port's own float as the shortest decimal that reads back as that float ("0.3", not
+// "0.300000012").
 std::string number(double value) {
+  const float port = static_cast<float>(value);
   char text[32];
-  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(static_cast<float>(value)));
+  for (int digits = 1; digits <= 9; digits++) {
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(port));
+    if (std::strtof(text, nullptr) == port) break;
+  }
   std::string out = text;
   if (out.find_first_of(".e") == std::string::npos) out += ".0";
   return out;
@@ -55,8 +61,8 @@ std::string base64(const unsigned char* bytes, size_t size) {
   static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
   for (size_t i = 0; i < size; i += 3) {
-    const unsigned v = bytes[i] << 16 | (i + 1 < size ? bytes[i + 1] << 8 : 0) |
-                       (i + 2 < size ? bytes[i + 2] : 0);
+    const unsigned v =
+        bytes[i] << 16 | (i + 1 < size ? bytes[i + 1] << 8 : 0) | (i + 2 < size ? bytes[i + 2] : 0);
     out += digits[v >> 18 & 63];
     out += digits[v >> 12 & 63];
     out += i + 1 < size ? digits[v >> 6 & 63] : '=';
@@ -107,11 +113,11 @@ void writePlugin(std::ostringstream& out, Variant variant) {
     }
   const char* const stereo[] = {"out_l", "Left", "out_r", "Right"};
   for (uint32_t i = 0; i < outputCount(variant); i++) {
-    const std::string symbol = variant == Variant::Stereo ? stereo[2 * i] : "out_d" + std::to_string(i);
-    const std::string name = variant == Variant::Stereo
-                                 ? std::string(stereo[2 * i + 1])
-                                 : "Drum " + std::to_string(i) + " (note " +
-                                       std::to_string(kDrumNotes[i]) + ")";
+    const std::string symbol =
+        variant == Variant::Stereo ? stereo[2 * i] : "out_d" + std::to_string(i);
+    const std::string name = variant == Variant::Stereo ? std::string(stereo[2 * i + 1])
+                                                        : "Drum " + std::to_string(i) + " (note " +
+                                                              std::to_string(kDrumNotes[i]) + ")";
     out << " , [\n    a lv2:OutputPort, lv2:AudioPort ;\n    lv2:index " << kFirstOutputPort + i
         << " ;\n    lv2:symbol \"" << symbol << "\" ;\n    lv2:name " << quoted(name) << "\n  ]";
   }
@@ -180,8 +186,8 @@ std::string BundleWriter::presets(const std::vector<Preset>& presets) {
   for (const Preset& preset : presets) {
     unsigned char bytes[stk::SoundsetFormat::kSoundsetBytes];
     stk::SoundsetFormat::encode(preset.soundset, bytes);
-    out << "<" << presetUri(preset.label) << ">\n  a pset:Preset ;\n  lv2:appliesTo <"
-        << kKitUri << ">, <" << kKit5OutUri << "> ;\n  rdfs:label " << quoted(preset.label)
+    out << "<" << presetUri(preset.label) << ">\n  a pset:Preset ;\n  lv2:appliesTo <" << kKitUri
+        << ">, <" << kKit5OutUri << "> ;\n  rdfs:label " << quoted(preset.label)
         << " ;\n  lv2:port";
     for (int drum = 0; drum < kDrums; drum++)
       for (int param = 0; param < kParamsPerDrum; param++)

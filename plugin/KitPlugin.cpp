@@ -52,8 +52,8 @@ KitPlugin* KitPlugin::create(Variant variant, double rate, const LV2_Feature* co
 }
 
 KitPlugin::KitPlugin(Variant variant, double rate, LV2_URID_Map* map)
-    : variant_(variant), rate_(rate), seed_(clockSeed()),
-      kit_(new stk::ZorvDrumKit(seed_, rate)), uris_(map), map_(map) {
+    : variant_(variant), rate_(rate), seed_(clockSeed()), kit_(new stk::ZorvDrumKit(seed_, rate)),
+      uris_(map), map_(map) {
   lv2_atom_forge_init(&forge_, map);
   for (stk::ControlAssignment& slot : slots_)
     slot = stk::ControlAssignment{0, 0}; // as the live program starts without a soundset

@@ -17,7 +17,6 @@
 #include <cstdint>
 #include <memory>
 
-
 namespace stk {
 class ZorvDrumKit;
 }
@@ -83,7 +82,7 @@ private:
   char path_[kMaxPath] = {}; // the soundset file loaded last, "" before
   bool pathChanged_ = false; // to be announced on notify in the next run
   bool pathAsked_ = false;
-  float scratch_[256];       // sound of an output the host left unconnected
+  float scratch_[256]; // sound of an output the host left unconnected
 };
 
 } // namespace plugin

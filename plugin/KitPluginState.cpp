@@ -4,7 +4,6 @@
 #include "SoundsetFile.h"
 #include "ZorvDrumKit.h"
 
-
 #include <cstring>
 #include <string>
 #include <vector>
@@ -71,8 +70,7 @@ LV2_State_Status KitPlugin::save(LV2_State_Store_Function store, LV2_State_Handl
   return store(handle, uris_.stateSeed, &seed, sizeof seed, uris_.atomLong, kStateFlags);
 }
 
-LV2_State_Status KitPlugin::restore(LV2_State_Retrieve_Function retrieve,
-                                    LV2_State_Handle handle) {
+LV2_State_Status KitPlugin::restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
   size_t size = 0;
   uint32_t type = 0, flags = 0;
   const void* sounds = retrieve(handle, uris_.stateSoundset, &size, &type, &flags);

@@ -11,8 +11,8 @@ namespace plugin {
 
 constexpr const char* kKitUri = "urn:tambrel:lv2:kit";
 constexpr const char* kKit5OutUri = "urn:tambrel:lv2:kit-5out";
-constexpr const char* kStateSoundsetUri = "urn:tambrel:state#soundset"; // atom:Chunk, 968 bytes
-constexpr const char* kStateSeedUri = "urn:tambrel:state#seed";         // atom:Long
+constexpr const char* kStateSoundsetUri = "urn:tambrel:state#soundset";  // atom:Chunk, 968 bytes
+constexpr const char* kStateSeedUri = "urn:tambrel:state#seed";          // atom:Long
 constexpr const char* kSoundsetFileUri = "urn:tambrel:lv2#soundsetFile"; // patch parameter
 constexpr const char* kBinaryName = "tambrel.so";
 

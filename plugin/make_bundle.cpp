@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  std::vector<plugin::BundleWriter::Preset> presets{{"Default", plugin::BundleWriter::defaultSoundset()}};
+  std::vector<plugin::BundleWriter::Preset> presets{
+      {"Default", plugin::BundleWriter::defaultSoundset()}};
   for (int i = 2; i < argc; i++) {
     const std::string argument = argv[i];
     const size_t equals = argument.find('=');

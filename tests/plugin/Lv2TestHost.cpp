@@ -12,7 +12,7 @@ Lv2TestHost::Lv2TestHost(const std::string& bundle) : world_(lilv_world_new()) {
   lilv_world_load_bundle(world_, uri);
   lilv_node_free(uri);
   const LilvPlugins* plugins = lilv_world_get_all_plugins(world_);
-  LILV_FOREACH (plugins, i, plugins) {
+  LILV_FOREACH(plugins, i, plugins) {
     const LilvNode* binary = lilv_plugin_get_library_uri(lilv_plugins_get(plugins, i));
     char* path = lilv_file_uri_parse(lilv_node_as_uri(binary), nullptr);
     library_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);

@@ -49,8 +49,12 @@ Lv2TestInstance::Lv2TestInstance(Lv2TestHost& host, const char* uri, double rate
     };
     return self->worker_->work(self->handle_, respond, self, size, data);
   };
-  options_[0] = {LV2_OPTIONS_INSTANCE, 0, urids.map(LV2_BUF_SIZE__maxBlockLength),
-                 sizeof(int32_t), urids.map(LV2_ATOM__Int), &blockLength_};
+  options_[0] = {LV2_OPTIONS_INSTANCE,
+                 0,
+                 urids.map(LV2_BUF_SIZE__maxBlockLength),
+                 sizeof(int32_t),
+                 urids.map(LV2_ATOM__Int),
+                 &blockLength_};
   options_[1] = {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
   mapFeature_ = {LV2_URID__map, urids.mapFeature()};
   unmapFeature_ = {LV2_URID__unmap, urids.unmapFeature()};
@@ -181,8 +185,8 @@ void Lv2TestInstance::restoreSeed(uint32_t seed) {
     *flags = LV2_STATE_IS_POD;
     return &s->value;
   };
-  const auto* state = static_cast<const LV2_State_Interface*>(
-      descriptor_->extension_data(LV2_STATE__interface));
+  const auto* state =
+      static_cast<const LV2_State_Interface*>(descriptor_->extension_data(LV2_STATE__interface));
   state->restore(handle_, retrieve, &saved, 0, features_.data());
 }
 
@@ -193,10 +197,9 @@ LilvState* Lv2TestInstance::save() {
     *type = self->host_.urids().map(LV2_ATOM__Float);
     return &self->control(symbol);
   };
-  return lilv_state_new_from_instance(host_.plugin(uri_), &lilvInstance_,
-                                      host_.urids().mapFeature(), nullptr, nullptr, nullptr,
-                                      nullptr, value, this, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE,
-                                      features_.data());
+  return lilv_state_new_from_instance(
+      host_.plugin(uri_), &lilvInstance_, host_.urids().mapFeature(), nullptr, nullptr, nullptr,
+      nullptr, value, this, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, features_.data());
 }
 
 void Lv2TestInstance::restore(const LilvState* state, bool withPorts) {
@@ -210,6 +213,6 @@ void Lv2TestInstance::restore(const LilvState* state, bool withPorts) {
     else if (size == sizeof(double) && type == urids.map(LV2_ATOM__Double))
       self->control(symbol) = static_cast<float>(*static_cast<const double*>(value));
   };
-  lilv_state_restore(state, &lilvInstance_, withPorts ? LilvSetPortValueFunc(setValue) : nullptr, this, 0,
-                     features_.data());
+  lilv_state_restore(state, &lilvInstance_, withPorts ? LilvSetPortValueFunc(setValue) : nullptr,
+                     this, 0, features_.data());
 }

@@ -64,8 +64,8 @@ private:
   LV2_Feature mapFeature_, unmapFeature_, scheduleFeature_, optionsFeature_;
   std::vector<const LV2_Feature*> features_;
 
-  std::vector<float> controls_;           // by port index
-  std::vector<uint32_t> audioOutputs_;    // port indices
+  std::vector<float> controls_;        // by port index
+  std::vector<uint32_t> audioOutputs_; // port indices
   std::vector<std::vector<float>> outputs_;
   std::vector<uint64_t> control_, notify_; // atom buffers, 8-byte aligned
   LV2_Atom_Forge forge_;

@@ -21,7 +21,7 @@ std::vector<TimedMessage> drumSong(uint32_t frames) {
     const uint8_t note = kNotes[n % 5];
     song.push_back({frame, 0x99, note, uint8_t(20 + (n * 37) % 107)});
     song.push_back({frame + 1500 + n % 7, uint8_t(n % 2 ? 0x89 : 0x99), note, 0}); // release
-    song.push_back({frame + 611, 0x90, kNotes[(n + 2) % 5], 100}); // channel 1
+    song.push_back({frame + 611, 0x90, kNotes[(n + 2) % 5], 100});                 // channel 1
     n++;
   }
   std::stable_sort(song.begin(), song.end(),
@@ -51,9 +51,11 @@ std::vector<float> renderedByProgram(const renderrig::Scratch& scratch,
   }
   const std::string midi = scratch.write("song.mid", smf(0, 22050, {track(events)}));
   const std::string wav = scratch.path("song.wav");
-  std::vector<std::string> args{midi,     "-o",     wav,
-                                "--format", "f32",  "--mono",
-                                "--seed", std::to_string(seed), "--rate", std::to_string(rate),
+  std::vector<std::string> args{midi,       "-o",
+                                wav,        "--format",
+                                "f32",      "--mono",
+                                "--seed",   std::to_string(seed),
+                                "--rate",   std::to_string(rate),
                                 "--length", std::to_string(double(frames) / rate)};
   args.insert(args.end(), extraArgs.begin(), extraArgs.end());
   const Outcome outcome = render(args);
@@ -63,13 +65,14 @@ std::vector<float> renderedByProgram(const renderrig::Scratch& scratch,
   return audio.samples;
 }
 
-void playInBlocks(Lv2TestInstance& instance, const std::vector<TimedMessage>& song,
-                  uint32_t frames, const std::function<uint32_t()>& nextBlock) {
+void playInBlocks(Lv2TestInstance& instance, const std::vector<TimedMessage>& song, uint32_t frames,
+                  const std::function<uint32_t()>& nextBlock) {
   size_t next = 0;
   for (uint32_t start = 0; start < frames;) {
     const uint32_t block = std::min(nextBlock(), frames - start);
     for (; next < song.size() && song[next].frame < start + block; next++)
-      instance.midi(song[next].frame - start, {song[next].status, song[next].data1, song[next].data2});
+      instance.midi(song[next].frame - start,
+                    {song[next].status, song[next].data1, song[next].data2});
     instance.run(block);
     start += block;
   }

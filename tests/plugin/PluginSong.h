@@ -29,7 +29,7 @@ std::vector<float> renderedByProgram(const renderrig::Scratch& scratch,
 
 // Runs the instance over the song in blocks whose sizes come from nextBlock, each message given
 // at its frame within its block.
-void playInBlocks(Lv2TestInstance& instance, const std::vector<TimedMessage>& song,
-                  uint32_t frames, const std::function<uint32_t()>& nextBlock);
+void playInBlocks(Lv2TestInstance& instance, const std::vector<TimedMessage>& song, uint32_t frames,
+                  const std::function<uint32_t()>& nextBlock);
 
 #endif

@@ -83,14 +83,14 @@ TEST_F(PluginState, ASavedSessionRestoresIntoAFreshInstanceBitForBit) {
   LilvState* saved = first->save();
   ASSERT_NE(saved, nullptr);
   // Through the text a session file holds, as a host writes and reads it.
-  char* text = lilv_state_to_string(host.world(), host.urids().mapFeature(),
-                                    host.urids().unmapFeature(), saved, "urn:test:session",
-                                    nullptr);
+  char* text =
+      lilv_state_to_string(host.world(), host.urids().mapFeature(), host.urids().unmapFeature(),
+                           saved, "urn:test:session", nullptr);
   LilvState* reread = lilv_state_new_from_string(host.world(), host.urids().mapFeature(), text);
   ASSERT_NE(reread, nullptr);
 
   Lv2TestInstance second(host, kKit, 44100); // another seed: the clock's
-  second.restore(reread);                   // port values too, as lilv reads them back
+  second.restore(reread);                    // port values too, as lilv reads them back
   Lv2TestInstance third(host, kKit, 44100);
   third.control("channel") = 10;
   third.restore(reread, false); // ports left at the defaults
@@ -98,8 +98,8 @@ TEST_F(PluginState, ASavedSessionRestoresIntoAFreshInstanceBitForBit) {
   const std::vector<float> expected = play(*first);
   EXPECT_EQ(play(second), expected);
   EXPECT_EQ(play(third), expected);
-  EXPECT_EQ(expected, renderedByProgram(scratch, drumSong(kFrames), kFrames, kSeed,
-                                        {"--soundset", file}));
+  EXPECT_EQ(expected,
+            renderedByProgram(scratch, drumSong(kFrames), kFrames, kSeed, {"--soundset", file}));
   lilv_free(text);
   lilv_state_free(reread);
   lilv_state_free(saved);

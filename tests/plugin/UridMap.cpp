@@ -3,7 +3,9 @@
 
 UridMap::UridMap() {
   map_.handle = this;
-  map_.map = [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<UridMap*>(h)->map(uri); };
+  map_.map = [](LV2_URID_Map_Handle h, const char* uri) {
+    return static_cast<UridMap*>(h)->map(uri);
+  };
   unmap_.handle = this;
   unmap_.unmap = [](LV2_URID_Unmap_Handle h, LV2_URID urid) {
     return static_cast<UridMap*>(h)->unmap(urid);

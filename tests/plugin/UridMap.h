@@ -4,9 +4,9 @@
 
 #include <lv2/urid/urid.h>
 
+#include <deque>
 #include <mutex>
 #include <string>
-#include <deque>
 
 class UridMap {
 public:
