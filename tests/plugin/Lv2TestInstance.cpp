@@ -39,15 +39,15 @@ Lv2TestInstance::Lv2TestInstance(Lv2TestHost& host, const char* uri, double rate
   outputs_.resize(audioOutputs_.size());
 
   schedule_.handle = this;
+  // Called from run(): the request is kept in a fixed buffer, as a real host's ring keeps it.
   schedule_.schedule_work = [](LV2_Worker_Schedule_Handle h, uint32_t size, const void* data) {
     auto* self = static_cast<Lv2TestInstance*>(h);
-    auto respond = [](LV2_Worker_Respond_Handle r, uint32_t n, const void* bytes) {
-      auto* owner = static_cast<Lv2TestInstance*>(r);
-      const auto* b = static_cast<const unsigned char*>(bytes);
-      owner->replies_.emplace_back(b, b + n);
-      return LV2_WORKER_SUCCESS;
-    };
-    return self->worker_->work(self->handle_, respond, self, size, data);
+    if (self->requestBytes_ + sizeof size + size > sizeof self->requests_)
+      return LV2_WORKER_ERR_NO_SPACE;
+    std::memcpy(self->requests_ + self->requestBytes_, &size, sizeof size);
+    std::memcpy(self->requests_ + self->requestBytes_ + sizeof size, data, size);
+    self->requestBytes_ += sizeof size + size;
+    return LV2_WORKER_SUCCESS;
   };
   options_[0] = {LV2_OPTIONS_INSTANCE,
                  0,
@@ -144,6 +144,22 @@ void Lv2TestInstance::run(uint32_t frames) {
     outputs_[o].insert(outputs_[o].end(), blocks[o].begin(), blocks[o].end());
   readNotify();
   resetEvents();
+  doWork();
+}
+
+void Lv2TestInstance::doWork() {
+  auto respond = [](LV2_Worker_Respond_Handle r, uint32_t n, const void* bytes) {
+    const auto* b = static_cast<const unsigned char*>(bytes);
+    static_cast<Lv2TestInstance*>(r)->replies_.emplace_back(b, b + n);
+    return LV2_WORKER_SUCCESS;
+  };
+  for (size_t at = 0; at < requestBytes_;) {
+    uint32_t size;
+    std::memcpy(&size, requests_ + at, sizeof size);
+    worker_->work(handle_, respond, this, size, requests_ + at + sizeof size);
+    at += sizeof size + size;
+  }
+  requestBytes_ = 0;
   std::vector<std::vector<unsigned char>> replies;
   replies.swap(replies_);
   for (const auto& reply : replies)

@@ -31,7 +31,7 @@ public:
   void getSoundsetFile(int64_t frame);                          // patch:Get
   void atom(int64_t frame, uint32_t type, const void* body, uint32_t size);
   // Runs one block with the events given since the last run; the outputs are appended to
-  // output(i). Worker replies are delivered after the run, as a host does.
+  // output(i). Work the plugin scheduled is done after the run and its replies delivered.
   void run(uint32_t frames);
   const std::vector<float>& output(uint32_t i) const { return outputs_.at(i); }
   void clearOutputs();
@@ -49,6 +49,9 @@ public:
 
 private:
   void resetEvents();
+  // The requests the plugin scheduled during the run, then their replies, as a host's worker
+  // thread and its audio thread would handle them between two runs.
+  void doWork();
   void readNotify();
 
   Lv2TestHost& host_;
@@ -57,6 +60,8 @@ private:
   LV2_Handle handle_ = nullptr;
   LilvInstance lilvInstance_;
   const LV2_Worker_Interface* worker_ = nullptr;
+  unsigned char requests_[16384];
+  size_t requestBytes_ = 0;
   std::vector<std::vector<unsigned char>> replies_;
   LV2_Worker_Schedule schedule_;
   int32_t blockLength_ = 4096;
