@@ -1,6 +1,7 @@
 // The bundle's Turtle: ports, groups and comments from the parameter table, presets as state.
 #include "BundleWriter.h"
 
+#include "NoteNames.h"
 #include "ParameterTable.h"
 #include "PluginLayout.h"
 #include "SoundsetFile.h"
@@ -85,7 +86,7 @@ void writePlugin(std::ostringstream& out, Variant variant) {
       << " ;\n  doap:license <http://opensource.org/licenses/isc> ;\n"
       << "  lv2:requiredFeature urid:map ;\n"
       << "  lv2:optionalFeature lv2:hardRTCapable, work:schedule, log:log ;\n"
-      << "  lv2:extensionData state:interface, work:interface ;\n"
+      << "  lv2:extensionData state:interface, work:interface, <" << kMidnamInterfaceUri << "> ;\n"
       << "  patch:writable <" << kSoundsetFileUri << "> ;\n"
       << "  lv2:port [\n    a lv2:InputPort, atom:AtomPort ;\n    atom:bufferType atom:Sequence ;\n"
       << "    atom:supports midi:MidiEvent, patch:Message ;\n    lv2:designation lv2:control ;\n"
@@ -172,6 +173,8 @@ std::string BundleWriter::plugins() {
       << "<" << kStateSeedUri << ">\n  a rdf:Property ;\n  rdfs:label \"seed\" ;\n"
       << "  rdfs:comment \"the noise tables' seed, 1 .. 4294967295\" ;\n"
       << "  rdfs:range atom:Long .\n\n";
+  // Ardour's note names, declared here so that tools without Ardour's vocabulary know the term.
+  out << "<" << kMidnamInterfaceUri << ">\n  a lv2:ExtensionData .\n\n";
   for (int drum = 0; drum < kDrums; drum++)
     out << groupUri(drum) << "\n  a pg:Group ;\n  lv2:symbol \"drum" << drum
         << "\" ;\n  rdfs:label \"Drum " << drum << " (note " << kDrumNotes[drum] << ")\" .\n\n";

@@ -1,5 +1,6 @@
 // The bundle's entry point: two plugin descriptors over KitPlugin, its state and worker.
 #include "KitPlugin.h"
+#include "NoteNames.h"
 
 #include <cstring>
 
@@ -59,6 +60,7 @@ const void* extensionData(const char* uri) {
   static const LV2_State_Interface state = {save, restore};
   if (!std::strcmp(uri, LV2_WORKER__interface)) return &worker;
   if (!std::strcmp(uri, LV2_STATE__interface)) return &state;
+  if (!std::strcmp(uri, kMidnamInterfaceUri)) return NoteNames::interface();
   return nullptr;
 }
 

@@ -84,4 +84,23 @@ TEST(PluginProcess, InstancesMadePlayedAndDestroyedOnSeveralThreadsAtOnceSoundAs
       EXPECT_EQ(result, expected[t]) << "rate " << rates[t];
 }
 
+TEST(PluginProcess, HostsReadingNoteNamesGetTheFiveDrums) {
+  Lv2TestHost host;
+  const LV2_Descriptor* descriptor = host.descriptor(kKit);
+  struct Midnam {
+    char* (*midnam)(void*);
+    char* (*model)(void*);
+    void (*free)(char*);
+  };
+  const auto* midnam = static_cast<const Midnam*>(
+      descriptor->extension_data("http://ardour.org/lv2/midnam#interface"));
+  ASSERT_NE(midnam, nullptr);
+  char* document = midnam->midnam(nullptr);
+  const std::string text = document;
+  midnam->free(document);
+  for (const char* note : {"\"36\" Name=\"Drum 0", "\"38\" Name=\"Drum 1", "\"39\" Name=\"Drum 2",
+                           "\"42\" Name=\"Drum 3", "\"46\" Name=\"Drum 4"})
+    EXPECT_NE(text.find(std::string("<Note Number=") + note), std::string::npos) << note;
+}
+
 } // namespace
