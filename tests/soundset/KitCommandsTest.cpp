@@ -1,6 +1,7 @@
 // init, analyze and plot run as a player runs them, on the factory kits as built.
 #include "SoundsetFile.h"
 #include "SoundsetFormat.h"
+#include "SoundsetProgram.h"
 #include "surface/SurfaceRig.h"
 
 #include <cairo.h>
@@ -14,25 +15,6 @@
 #include <sstream>
 
 namespace {
-
-struct ProgramRun {
-  int status;
-  std::string out, err;
-};
-
-std::string textOf(const std::string& name) {
-  std::ifstream in(name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-ProgramRun soundset(const std::string& arguments) {
-  std::string command =
-      std::string("'") + TAMBREL_SOUNDSET_PROGRAM + "' " + arguments + " >run.out 2>run.err";
-  int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, textOf("run.out"), textOf("run.err")};
-}
 
 std::string kitPath(int kit) {
   return stk::SoundsetFile::inDirectory(TAMBREL_BUILD_KITS, stk::SoundsetFile::soundsetName(kit));

@@ -1,5 +1,6 @@
 // tambrel-soundset run as a player would run it: output, messages and exit statuses.
 #include "SoundsetFormat.h"
+#include "SoundsetProgram.h"
 #include "surface/SurfaceRig.h"
 
 #include <gtest/gtest.h>
@@ -12,26 +13,6 @@
 #include <sstream>
 
 namespace {
-
-struct ProgramRun {
-  int status;
-  std::string out, err;
-};
-
-std::string textOf(const std::string& name) {
-  std::ifstream in(name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Runs the program in the working directory; arguments are passed to the shell as they are.
-ProgramRun soundset(const std::string& arguments) {
-  std::string command =
-      std::string("'") + TAMBREL_SOUNDSET_PROGRAM + "' " + arguments + " >run.out 2>run.err";
-  int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, textOf("run.out"), textOf("run.err")};
-}
 
 // A soundset as the program saves it: values a control sets, a random-looking value, extremes.
 std::vector<unsigned char> savedSoundset(SurfaceRig& rig) {
