@@ -103,7 +103,7 @@ void Lv2TestInstance::resetEvents() {
 void Lv2TestInstance::atom(int64_t frame, uint32_t type, const void* body, uint32_t size) {
   lv2_atom_forge_frame_time(&forge_, frame);
   lv2_atom_forge_atom(&forge_, size, type);
-  lv2_atom_forge_write(&forge_, body, size);
+  if (size) lv2_atom_forge_write(&forge_, body, size); // an empty body may have no address
 }
 
 void Lv2TestInstance::midi(int64_t frame, std::initializer_list<uint8_t> bytes) {
