@@ -49,9 +49,17 @@ protected:
     ASSERT_TRUE(recorder->open(server->name()));
     jalv = std::make_unique<JalvHost>("tambrel-jalv");
     ASSERT_TRUE(jalv->start(server->name(), pluginUri, controls));
+    // jalv registers its ports once the plugin is instantiated, or exits when it cannot be.
+    const std::string controlPort = jalv->port("control");
+    ASSERT_TRUE(waitFor(
+        [&] {
+          return !jalv->running() || !recorder->midiPorts(controlPort, JackPortIsInput).empty();
+        },
+        kTimeout));
+    ASSERT_TRUE(jalv->running()) << "jalv exited at start-up";
     ASSERT_TRUE(recorder->connectRecorder(jalv->port(left), jalv->port(right), kTimeout))
         << jalv->output();
-    ASSERT_TRUE(sender->connect(sender->clientName() + ":0", jalv->port("control")));
+    ASSERT_TRUE(sender->connect(sender->clientName() + ":0", controlPort));
     quietFrom = recorder->framesProcessed();
   }
 
