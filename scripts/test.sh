@@ -23,7 +23,8 @@ stage "AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug \
   -DTAMBREL_SANITIZE=address,undefined -DTAMBREL_BENCH=OFF
 cmake --build "$root/build-asan" -j"$jobs"
-ctest --test-dir "$root/build-asan" --output-on-failure -LE long --repeat until-pass:2
+# jalv, not built with the sanitizer, cannot load this build of the plugin: label jalv stays out.
+ctest --test-dir "$root/build-asan" --output-on-failure -LE 'long|jalv' --repeat until-pass:2
 
 stage "ThreadSanitizer"
 cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -26,12 +26,22 @@ ProgramProcess::ProgramProcess() {
 }
 
 ProgramProcess::~ProgramProcess() {
+  closeStdin();
   if (pid_ > 0) {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
   std::error_code ignored;
   if (rootDir_ != "/tmp") std::filesystem::remove_all(rootDir_, ignored);
+}
+
+void ProgramProcess::setEnvironment(const std::string& name, const std::string& value) {
+  environment_.push_back(name + "=" + value);
+}
+
+void ProgramProcess::closeStdin() {
+  if (stdinWriteFd_ >= 0) ::close(stdinWriteFd_);
+  stdinWriteFd_ = -1;
 }
 
 bool ProgramProcess::start(const std::string& executable, const std::vector<std::string>& args,
@@ -45,18 +55,30 @@ bool ProgramProcess::start(const std::string& executable, const std::vector<std:
   for (const std::string& arg : args)
     argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
-  const std::string server = "JACK_DEFAULT_SERVER=" + serverName;
+  std::vector<std::string> added = environment_;
+  added.push_back("JACK_DEFAULT_SERVER=" + serverName);
   std::vector<char*> envp;
-  for (char** entry = environ; *entry; ++entry)
-    if (std::strncmp(*entry, "JACK_DEFAULT_SERVER=", 20) != 0) envp.push_back(*entry);
-  envp.push_back(const_cast<char*>(server.c_str()));
+  for (char** entry = environ; *entry; ++entry) {
+    bool replaced = false;
+    for (const std::string& variable : added)
+      replaced = replaced || std::strncmp(*entry, variable.c_str(), variable.find('=') + 1) == 0;
+    if (!replaced) envp.push_back(*entry);
+  }
+  for (const std::string& variable : added)
+    envp.push_back(const_cast<char*>(variable.c_str()));
   envp.push_back(nullptr);
+  int stdinPipe[2] = {-1, -1};
+  if (keepStdinOpen_ && pipe2(stdinPipe, O_CLOEXEC) != 0) {
+    std::perror("pipe");
+    return false;
+  }
   pid_ = fork();
   if (pid_ < 0) {
     std::perror("fork");
     return false;
   }
   if (pid_ == 0) {
+    if (stdinPipe[0] >= 0) dup2(stdinPipe[0], 0); // dup2 clears close-on-exec on the copy
     int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (outFd < 0 || errFd < 0 || chdir(workDir_.c_str()) != 0) _exit(127);
@@ -64,6 +86,11 @@ bool ProgramProcess::start(const std::string& executable, const std::vector<std:
     dup2(errFd, 2);
     execve(executable.c_str(), argv.data(), envp.data());
     _exit(127);
+  }
+  if (stdinPipe[0] >= 0) {
+    ::close(stdinPipe[0]);
+    closeStdin();
+    stdinWriteFd_ = stdinPipe[1];
   }
   return true;
 }

@@ -1,5 +1,6 @@
 // The program run as a child process in a fresh temporary working directory, with its standard
-// output and error kept in files beside that directory.
+// output and error kept in files beside that directory, and its standard input optionally a pipe
+// the test holds open.
 #ifndef TAMBREL_TESTS_E2E_PROGRAMPROCESS_H
 #define TAMBREL_TESTS_E2E_PROGRAMPROCESS_H
 
@@ -13,9 +14,18 @@ public:
   ProgramProcess();
   // Kills a child that is still running and removes the temporary directory.
   ~ProgramProcess();
+  ProgramProcess(const ProgramProcess&) = delete;
+  ProgramProcess& operator=(const ProgramProcess&) = delete;
 
   // The working directory the program will run in (exists from construction on).
   const std::string& workDir() const { return workDir_; }
+
+  // Adds NAME=value to the environment of the next start (replacing an inherited NAME).
+  void setEnvironment(const std::string& name, const std::string& value);
+  // The next start gives the child a pipe as standard input, open until closeStdin(): hosts
+  // that read commands from a console run without a terminal and without meeting end of file.
+  void keepStdinOpen() { keepStdinOpen_ = true; }
+  void closeStdin();
 
   // Starts `executable args...` in workDir with JACK_DEFAULT_SERVER=serverName.
   bool start(const std::string& executable, const std::vector<std::string>& args,
@@ -43,6 +53,9 @@ private:
   std::string rootDir_;
   std::string workDir_;
   std::string sideDir_;
+  std::vector<std::string> environment_; // NAME=value entries added to the child's
+  bool keepStdinOpen_ = false;
+  int stdinWriteFd_ = -1;
   pid_t pid_ = -1;
   int exitStatus_ = -1;
   int termSignal_ = 0;

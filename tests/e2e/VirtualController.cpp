@@ -71,6 +71,27 @@ void VirtualController::close() {
   client_ = nullptr;
 }
 
+bool VirtualController::connectRecorder(const std::string& left, const std::string& right,
+                                        double timeoutSeconds) {
+  const std::string inputs[2] = {clientName_ + ":in_1", clientName_ + ":in_2"};
+  bool connected[2] = {false, false};
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    connected[0] = connected[0] || connect(left, inputs[0]);
+    connected[1] = connected[1] || connect(right, inputs[1]);
+    if (connected[0] && connected[1]) {
+      // Frames recorded while only one side was connected are not the program's doing.
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      mismatches_.store(0);
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  std::fprintf(stderr, "controller: cannot connect %s and %s to the recorder\n", left.c_str(),
+               right.c_str());
+  return false;
+}
+
 bool VirtualController::connectProgramAudio(double timeoutSeconds) {
   const std::string left = clientName_ + ":in_1";
   const std::string right = clientName_ + ":in_2";
@@ -164,6 +185,10 @@ std::vector<std::int64_t> VirtualController::xrunTimes() const {
 }
 
 int VirtualController::process(jack_nframes_t frames) {
+  // Taken afresh every period: a client's first period can see the previous period's time.
+  origin_.store(jack_last_frame_time(client_) -
+                    std::uint32_t(frames_.load(std::memory_order_relaxed)),
+                std::memory_order_release);
   sendQueued(frames);
   receiveDisplay(frames);
   recordAudio(frames);

@@ -39,6 +39,10 @@ public:
   // retrying until timeoutSeconds: the program's audio client appears only at stream start.
   bool connectProgramAudio(double timeoutSeconds);
 
+  // Connects the two named audio outputs to the recorder's left and right inputs, retrying
+  // until timeoutSeconds: a client's ports accept connections only once it is active.
+  bool connectRecorder(const std::string& left, const std::string& right, double timeoutSeconds);
+
   // The client's name as the server gave it.
   const std::string& clientName() const { return clientName_; }
   // Full names of the server's MIDI ports whose names match the regular expression and whose
@@ -55,6 +59,9 @@ public:
 
   // Frames processed so far: the clock that stamps everything.
   std::uint64_t framesProcessed() const { return frames_.load(std::memory_order_acquire); }
+  // The server's frame time (jack_last_frame_time) of this clock's frame 0, as of the last
+  // period processed: it relates the clocks of two controllers on one server.
+  std::uint32_t originFrameTime() const { return origin_.load(std::memory_order_acquire); }
   std::uint32_t sampleRate() const { return sampleRate_; }
   std::uint32_t periodFrames() const { return periodFrames_; }
   std::uint64_t xruns() const { return xruns_.load(); }
@@ -109,6 +116,7 @@ private:
   Slot heldBack_ = {}; // a message taken from the queue that did not fit its period
   bool hasHeldBack_ = false;
   std::atomic<std::uint64_t> frames_{0};
+  std::atomic<std::uint32_t> origin_{0};
   std::atomic<std::size_t> sentCount_{0};
   std::atomic<std::size_t> receivedCount_{0};
   std::atomic<std::uint64_t> mismatches_{0};
