@@ -83,6 +83,15 @@ bool AudioOutput::prepare(std::ostream& err) {
   return false;
 }
 
+std::string AudioOutput::deviceName() {
+  if (settings_.device.empty()) return "";
+  try {
+    return dac_.getDeviceInfo(deviceId_).name;
+  } catch (RtAudioError&) {
+    return "";
+  }
+}
+
 void AudioOutput::open(RtAudioCallback callback, void* userData, unsigned int channels) {
   RtAudio::StreamParameters output;
   output.deviceId = deviceId_;

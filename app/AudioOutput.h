@@ -4,6 +4,7 @@
 #define TAMBREL_AUDIOOUTPUT_H
 
 #include <iosfwd>
+#include <string>
 
 #include "RtAudio.h"
 #include "Settings.h"
@@ -24,6 +25,8 @@ public:
   void open(RtAudioCallback callback, void* userData, unsigned int channels);
 
   RtAudio& dac() { return dac_; }
+  // The name of the device --device chose (on JACK: a client's name); empty for the default.
+  std::string deviceName();
 
 private:
   bool findDevice(std::ostream& err);

@@ -33,6 +33,12 @@ struct Settings {
   std::string soundsetDir; // empty: the working directory
   bool lcdView = false;    // mirror the LCD on the terminal
   bool listPorts = false;  // list the ports and devices, then exit
+  int noteChannel = 10;    // 1 .. 16: the channel whose notes play the drums at start-up
+
+  // With MIDI and audio both on JACK: one JACK client of this name for both.
+  std::string jackName = "tambrel";
+  // False (tests only): the MIDI library's ports and the audio library's stream even on JACK.
+  bool oneJackClient = true;
 
   // The audio callback the stream runs (tests may wrap `tick`); null means `tick`.
   RtAudioCallback audioCallback = nullptr;

@@ -11,6 +11,8 @@
 #include "ConsoleLines.h"
 #include "DisplayOutbox.h"
 #include "FileWorker.h"
+#include "JackClient.h"
+#include "JackPortConnector.h"
 #include "LcdMirror.h"
 #include "LcdTerminal.h"
 #include "MidiPortOpener.h"
@@ -159,6 +161,148 @@ void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* bytes, v
   enqueue(static_cast<TickData*>(userData), midiCallback(deltaTime, bytes, userData));
 }
 
+bool toQueuedMessage(const unsigned char* bytes, size_t size, bool controlPort,
+                     QueuedMessage& message) {
+  if (size < 2 || bytes[0] < 0x80 || bytes[0] > 0xEF) return false; // system messages
+  message.type = bytes[0] & 0xF0;
+  message.channel = (bytes[0] & 0x0F) + (controlPort ? 16 : 0);
+  message.data1 = bytes[1];
+  message.data2 = 0;
+  if (message.type == 192 || message.type == 208 || size == 2) return true;
+  if (message.type == 224) // pitch bend: one 14-bit value, 0 .. 16383
+    message.data1 = bytes[1] + 128 * bytes[2];
+  else
+    message.data2 = bytes[2];
+  return true;
+}
+
+namespace {
+
+// What the program keeps beside the kit while it runs: the slow effects of the audio thread's
+// work leave it through these, in order.
+struct Surface {
+  LcdMirror& mirror;
+  stk::ConsoleLines& console;
+  stk::DisplayOutbox& outbox;
+  stk::FileWorker& files;
+};
+
+// The display (through the outbox; `out` is where the outbox's sender thread takes it, if it
+// runs) and the editing logic with its console and file worker.
+void startLogic(const Settings& settings, TickData& data, RtMidiOut* out, Surface& surface) {
+  data.display = new stk::NovationDisplay(out, &surface.outbox);
+  data.logic =
+      new stk::NovationLogic(data.display, data.kit, &data.midiChannel, settings.soundsetDir);
+  std::fflush(stdout);
+  data.logic->console = &surface.console;
+  data.logic->files = &surface.files;
+  data.files = &surface.files;
+  surface.console.start(stdout);
+  surface.files.start();
+}
+
+void waitForTheEnd(TickData& data, const stk::DisplayOutbox& outbox) {
+  std::signal(SIGINT, finish);
+  std::signal(SIGTERM, finish);
+  RunReporter reporter(data, outbox);
+  while (!done) {
+    stk::Stk::sleep(200);
+    reporter.report();
+  }
+}
+
+// MIDI and audio through one JACK client. Returns the exit status.
+int playOnJack(const Settings& settings, AudioOutput& audio, TickData& data, Surface& surface) {
+  JackClient client(data, surface.outbox);
+  if (!client.open(settings.jackName, std::cerr)) return 1;
+  JackPortConnector connector(client.handle(), settings, std::cout, std::cerr);
+  connector.choose();
+  if (connector.fixedPortMissing()) std::cerr << MidiPortOpener::hint() << "\n";
+  if (connector.failed() || connector.fixedPortMissing()) return connector.failed() ? 1 : 0;
+
+  if (connector.lcdIsHardware()) client.paceDisplay();
+  // The LCD view draws on the mirror outbox's own thread, never on the process thread.
+  stk::DisplayOutbox mirrored;
+  if (settings.lcdView) {
+    mirrored.start(nullptr, [&surface](const unsigned char* bytes, size_t size) {
+      surface.mirror.accept(bytes, size);
+    });
+    client.mirrorDisplayTo(&mirrored);
+  }
+  startLogic(settings, data, nullptr, surface);
+  if (!client.activate(std::cerr)) return 1;
+  connector.connect(client.controlIn(), client.notesIn(), client.lcdOut());
+  client.connectAudio(audio.deviceName(), std::cerr);
+  if (!connector.failed()) waitForTheEnd(data, surface.outbox);
+
+  client.awaitDisplay(1.0);
+  client.close();
+  mirrored.stop();
+  if (client.serverGone()) {
+    std::cerr << "tambrel: the JACK server went away (" << client.shutdownReason() << ")\n";
+    return 1;
+  }
+  return connector.failed() ? 1 : 0;
+}
+
+// MIDI through the MIDI library's ports, audio through the audio library's stream. Returns the
+// exit status.
+int playOnLibraries(const Settings& settings, AudioOutput& audio, TickData& data,
+                    Surface& surface) {
+  MidiPortOpener ports(settings, std::cout, std::cerr);
+  data.controlPortIn = ports.openControlIn();
+  if (data.controlPortIn)
+    data.controlPortIn->setCallback(&ctlPortMidiCallback, &data);
+  else
+    done = true;
+
+  data.notePortIn = ports.openNotesIn();
+  if (data.notePortIn)
+    data.notePortIn->setCallback(&notePortMidiCallback, &data);
+  else
+    done = true;
+
+  data.displayPortOut = ports.failed() ? nullptr : ports.openLcdOut();
+  if (data.displayPortOut) {
+    stk::DisplayOutbox::Listener mirrored;
+    if (settings.lcdView)
+      mirrored = [&surface](const unsigned char* bytes, size_t size) {
+        surface.mirror.accept(bytes, size);
+      };
+    surface.outbox.start(data.displayPortOut, mirrored);
+    startLogic(settings, data, data.displayPortOut, surface);
+  } else {
+    done = true;
+  }
+  if (ports.fixedPortMissing()) std::cerr << MidiPortOpener::hint() << "\n";
+
+  if (data.controlPortIn && data.notePortIn && data.displayPortOut && !done) {
+    data.outputEnabled = true;
+    bool running = false;
+    try {
+      RtAudioCallback callback = tick;
+      if (settings.audioCallback) callback = settings.audioCallback;
+      audio.open(callback, &data, data.channelCount);
+      audio.dac().startStream();
+      running = true;
+    } catch (RtAudioError& error) {
+      error.printMessage();
+    }
+
+    if (running) {
+      waitForTheEnd(data, surface.outbox);
+      try {
+        audio.dac().closeStream();
+      } catch (RtAudioError& error) {
+        error.printMessage();
+      }
+    }
+  }
+  return status;
+}
+
+} // namespace
+
 int runTambrel(const Settings& settings) {
   TickData data;
   AudioOutput audio(settings);
@@ -177,68 +321,13 @@ int runTambrel(const Settings& settings) {
   stk::Stk::showWarnings(true);
 
   data.kit = new stk::ZorvDrumKit();
-  data.midiChannel = 9;
+  data.midiChannel = settings.noteChannel - 1;
 
-  MidiPortOpener ports(settings, std::cout, std::cerr);
-  data.controlPortIn = ports.openControlIn();
-  if (data.controlPortIn)
-    data.controlPortIn->setCallback(&ctlPortMidiCallback, &data);
-  else
-    done = true;
-
-  data.notePortIn = ports.openNotesIn();
-  if (data.notePortIn)
-    data.notePortIn->setCallback(&notePortMidiCallback, &data);
-  else
-    done = true;
-
-  data.displayPortOut = ports.failed() ? nullptr : ports.openLcdOut();
-  if (data.displayPortOut) {
-    stk::DisplayOutbox::Listener mirrored;
-    if (settings.lcdView)
-      mirrored = [&mirror](const unsigned char* bytes, size_t size) { mirror.accept(bytes, size); };
-    outbox.start(data.displayPortOut, mirrored);
-    data.display = new stk::NovationDisplay(data.displayPortOut, &outbox);
-    data.logic =
-        new stk::NovationLogic(data.display, data.kit, &data.midiChannel, settings.soundsetDir);
-    std::fflush(stdout);
-    data.logic->console = &console;
-    data.logic->files = &files;
-    data.files = &files;
-    console.start(stdout);
-    files.start();
-  } else {
-    done = true;
-  }
-  if (ports.fixedPortMissing()) std::cerr << MidiPortOpener::hint() << "\n";
-
-  if (data.controlPortIn && data.notePortIn && data.displayPortOut && !done) {
-    data.outputEnabled = true;
-    bool running = false;
-    try {
-      RtAudioCallback callback = tick;
-      if (settings.audioCallback) callback = settings.audioCallback;
-      audio.open(callback, &data, data.channelCount);
-      std::signal(SIGINT, finish);
-      audio.dac().startStream();
-      running = true;
-    } catch (RtAudioError& error) {
-      error.printMessage();
-    }
-
-    if (running) {
-      RunReporter reporter(data, outbox);
-      while (!done) {
-        stk::Stk::sleep(200);
-        reporter.report();
-      }
-      try {
-        audio.dac().closeStream();
-      } catch (RtAudioError& error) {
-        error.printMessage();
-      }
-    }
-  }
+  Surface surface{mirror, console, outbox, files};
+  const bool oneClient = settings.oneJackClient && settings.midiApi == RtMidi::UNIX_JACK &&
+                         audio.dac().getCurrentApi() == RtAudio::UNIX_JACK;
+  const int status = oneClient ? playOnJack(settings, audio, data, surface)
+                               : playOnLibraries(settings, audio, data, surface);
 
   // Every save still pending reaches its file, every line and display message is sent.
   files.stop();
@@ -254,5 +343,5 @@ int runTambrel(const Settings& settings) {
   delete data.controlPortIn;
   delete data.kit;
   std::cout << "\nGoodbye!\n\n";
-  return ports.failed() ? 1 : 0;
+  return status;
 }

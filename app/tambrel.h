@@ -30,7 +30,8 @@ class FileWorker;
 #define TAMBREL_NONBLOCKING
 #endif
 
-// Set by SIGINT, or at start-up when a controller port is missing; ends the run.
+// Set by SIGINT or SIGTERM, by the JACK server's going away, or at start-up when a controller port
+// is missing; ends the run.
 extern std::atomic<bool> done;
 
 // One queued MIDI message: a plain record the input threads hand to the audio thread.
@@ -81,6 +82,11 @@ void processMessage(TickData* data) TAMBREL_NONBLOCKING;
 // Converts one MIDI message to a Skini message (time 0). Never registered with the library.
 stk::Skini::Message midiCallback(double deltaTime, std::vector<unsigned char>* message,
                                  void* userData);
+// Converts one raw MIDI message of a port to its queued record; false for system messages and
+// messages shorter than two bytes. The control port's messages carry channel + 16.
+bool toQueuedMessage(const unsigned char* bytes, size_t size, bool controlPort,
+                     QueuedMessage& message) TAMBREL_NONBLOCKING;
+
 // Queue one message each; the control port's messages carry channel + 16.
 void ctlPortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
 void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
