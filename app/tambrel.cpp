@@ -298,7 +298,7 @@ int playOnLibraries(const Settings& settings, AudioOutput& audio, TickData& data
       }
     }
   }
-  return status;
+  return ports.failed() ? 1 : 0;
 }
 
 } // namespace

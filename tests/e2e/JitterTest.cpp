@@ -118,10 +118,14 @@ TEST_P(Jitter, EveryNoteSoundsOnItsOwnFrameOnTheOneClient) {
   print("split clients", period, split);
 
   // A note is lost only when the server dropped MIDI in an xrun.
-  if (one.xruns == 0) EXPECT_EQ(one.lost, 0);
+  if (one.xruns == 0) {
+    EXPECT_EQ(one.lost, 0);
+  }
   ASSERT_FALSE(one.offsets.empty());
   EXPECT_EQ(one.offsets.front(), 0) << "a note sounded early";
-  if (one.xruns == 0) EXPECT_EQ(one.offsets.back(), 0) << "a note sounded late";
+  if (one.xruns == 0) {
+    EXPECT_EQ(one.offsets.back(), 0) << "a note sounded late";
+  }
   RecordProperty("median", std::to_string(one.median()));
   RecordProperty("max", std::to_string(one.offsets.back()));
 }

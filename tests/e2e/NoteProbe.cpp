@@ -22,9 +22,9 @@ template <class Condition> bool waitFor(double timeoutSeconds, const Condition& 
 
 jack_client_t* openClient(const char* name, const std::string& serverName) {
   jack_status_t status;
-  jack_client_t* client = jack_client_open(
-      name, jack_options_t(JackNoStartServer | JackServerName | JackUseExactName), &status,
-      serverName.c_str());
+  jack_client_t* client =
+      jack_client_open(name, jack_options_t(JackNoStartServer | JackServerName | JackUseExactName),
+                       &status, serverName.c_str());
   if (!client) std::fprintf(stderr, "cannot open JACK client %s (status 0x%x)\n", name, status);
   return client;
 }
@@ -68,8 +68,7 @@ bool NoteProbe::connectProgramAudio(double timeoutSeconds) {
       const std::string pattern = channel == 0 ? ":outport 0$" : ":outport 1$";
       const char** ports =
           jack_get_ports(recorder_, pattern.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
-      if (ports && ports[0] &&
-          jack_connect(recorder_, ports[0], jack_port_name(in_[channel])) == 0)
+      if (ports && ports[0] && jack_connect(recorder_, ports[0], jack_port_name(in_[channel])) == 0)
         connected++;
       jack_free(ports);
     }
@@ -91,11 +90,9 @@ long long NoteProbe::send(std::array<unsigned char, 3> bytes, std::uint32_t offs
 }
 
 long long NoteProbe::onsetFrom(std::uint64_t from, double timeoutSeconds) {
-  onset_ = -1;
-  armedFrom_ = static_cast<long long>(from);
-  waitFor(timeoutSeconds, [this] { return onset_.load() >= 0; });
-  armedFrom_ = -1;
-  return onset_.load();
+  const long long first = static_cast<long long>(from);
+  if (!waitFor(timeoutSeconds, [this, first] { return soundStart_.load() >= first; })) return -1;
+  return soundStart_.load();
 }
 
 bool NoteProbe::waitForSilence(std::uint32_t frames, double timeoutSeconds) const {
@@ -109,7 +106,8 @@ int NoteProbe::sendThunk(jack_nframes_t frames, void* self) {
   jack_midi_clear_buffer(buffer);
   if (probe.request_.load(std::memory_order_acquire) && probe.offset_ < frames) {
     if (jack_midi_event_write(buffer, probe.offset_, probe.message_.data(), 3) == 0)
-      probe.sentFrame_ = static_cast<long long>(jack_last_frame_time(probe.sender_)) + probe.offset_;
+      probe.sentFrame_ =
+          static_cast<long long>(jack_last_frame_time(probe.sender_)) + probe.offset_;
     probe.request_.store(false, std::memory_order_release);
   }
   return 0;
@@ -119,11 +117,11 @@ int NoteProbe::recordThunk(jack_nframes_t frames, void* self) {
   NoteProbe& probe = *static_cast<NoteProbe*>(self);
   const float* left = static_cast<const float*>(jack_port_get_buffer(probe.in_[0], frames));
   const long long start = jack_last_frame_time(probe.recorder_);
-  const long long armed = probe.armedFrom_.load();
   for (jack_nframes_t i = 0; i < frames; i++) {
     if (left[i] == 0.0f) continue;
+    const long long last = probe.lastSound_.load();
+    if (last < 0 || start + i - last > kQuietGap) probe.soundStart_ = start + i;
     probe.lastSound_ = start + i;
-    if (armed >= 0 && start + i >= armed && probe.onset_.load() < 0) probe.onset_ = start + i;
   }
   probe.recordedUntil_ = start + frames;
   return 0;

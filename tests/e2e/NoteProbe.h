@@ -34,8 +34,8 @@ public:
   // Sends a three-byte message `offset` frames into the next period (offset < period) and
   // returns the frame it went out at, or -1 when the sender did not run within a second.
   long long send(std::array<unsigned char, 3> bytes, std::uint32_t offset);
-  // The first frame at or after `from` with a non-zero sample, waiting up to timeoutSeconds;
-  // -1 when none came.
+  // The first frame of a sound that began at or after `from` (after a silence), waiting up to
+  // timeoutSeconds; -1 when none came.
   long long onsetFrom(std::uint64_t from, double timeoutSeconds);
   // Waits until the recording has been silent for `frames` frames.
   bool waitForSilence(std::uint32_t frames, double timeoutSeconds) const;
@@ -62,9 +62,10 @@ private:
   std::atomic<bool> request_{false};
   std::atomic<long long> sentFrame_{-1};
 
-  std::atomic<long long> armedFrom_{-1}; // the recorder looks for an onset from this frame on
-  std::atomic<long long> onset_{-1};
-  std::atomic<long long> lastSound_{-1}; // frame of the latest non-zero sample
+  // A sound that follows more than this many silent frames is a new one (frames).
+  static constexpr long long kQuietGap = 256;
+  std::atomic<long long> soundStart_{-1}; // first frame of the latest sound
+  std::atomic<long long> lastSound_{-1};  // frame of the latest non-zero sample
   std::atomic<long long> recordedUntil_{0};
   std::atomic<std::uint64_t> xruns_{0};
 };

@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
       first = 2;
     }
     argv[first] = argv[0];
-    const int status = CommandLine::parse(argc - first, argv + first, settings, std::cout, std::cerr);
+    const int status =
+        CommandLine::parse(argc - first, argv + first, settings, std::cout, std::cerr);
     return status == CommandLine::kRun ? runTambrel(settings) : status;
   }
   if (argc < 4) {
