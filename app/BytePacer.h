@@ -10,8 +10,8 @@ public:
   // 31,250 baud at 10 bits a byte: what a MIDI cable carries.
   static constexpr double kCableBytesPerSecond = 3125.0;
 
-  // Paces at bytesPerSecond at sampleRate (Hz); burstBytes is the most credit saved up while
-  // idle (at least one whole message, so that every message can go).
+  // Paces at bytesPerSecond at sampleRate (Hz); burstBytes is the most credit carried over
+  // from the periods before (at least one whole message, so that every message can go).
   void limit(double bytesPerSecond, double sampleRate, double burstBytes) {
     bytesPerFrame_ = bytesPerSecond / sampleRate;
     burst_ = burstBytes;
@@ -23,8 +23,9 @@ public:
   // Once per period, before allows(): frames is the period's length.
   void advance(uint32_t frames) {
     if (!limited_) return;
-    credit_ += bytesPerFrame_ * frames;
+    // What was saved up while idle is capped; this period's share is always there to spend.
     if (credit_ > burst_) credit_ = burst_;
+    credit_ += bytesPerFrame_ * frames;
   }
   // True when a message of `bytes` may go now; spend() then takes them from the credit.
   bool allows(size_t bytes) const { return !limited_ || credit_ >= static_cast<double>(bytes); }
