@@ -86,11 +86,19 @@ bool JackServer::start() {
 
 void JackServer::stop() {
   if (!running()) return;
-  kill(pid_, SIGTERM);
+  ::kill(pid_, SIGTERM);
   if (!reap(pid_, std::chrono::seconds(5))) {
-    kill(pid_, SIGKILL);
+    ::kill(pid_, SIGKILL);
     reap(pid_, std::chrono::seconds(5));
   }
+  pid_ = -1;
+  removeFiles();
+}
+
+void JackServer::kill() {
+  if (!running()) return;
+  ::kill(pid_, SIGKILL);
+  reap(pid_, std::chrono::seconds(5));
   pid_ = -1;
   removeFiles();
 }
