@@ -3,6 +3,7 @@
 
 #include <jack/midiport.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
