@@ -92,7 +92,7 @@ std::string AudioOutput::deviceName() {
   }
 }
 
-void AudioOutput::open(RtAudioCallback callback, void* userData, unsigned int channels) {
+unsigned int AudioOutput::open(RtAudioCallback callback, void* userData, unsigned int channels) {
   RtAudio::StreamParameters output;
   output.deviceId = deviceId_;
   output.nChannels = channels;
@@ -103,4 +103,5 @@ void AudioOutput::open(RtAudioCallback callback, void* userData, unsigned int ch
   unsigned int bufferFrames = settings_.bufferFrames; // the library may choose another period
   dac_.openStream(&output, nullptr, RTAUDIO_FLOAT64, settings_.sampleRate, &bufferFrames, callback,
                   userData, &options);
+  return bufferFrames;
 }

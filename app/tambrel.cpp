@@ -41,7 +41,14 @@ void enqueue(TickData* data, const stk::Skini::Message& message) {
   record.channel = static_cast<int32_t>(message.channel);
   record.data1 = static_cast<int32_t>(message.intValues[0]);
   record.data2 = static_cast<int32_t>(message.intValues[1]);
+  record.stamp = data->timing.stamp();
   if (!data->messageQueue.push(record)) data->messagesDropped.fetch_add(1);
+}
+
+// Frames of the current callback until the pending message is due (0: now).
+int framesUntilDue(const TickData* data) TAMBREL_NONBLOCKING {
+  const int64_t frame = data->timing.frameFor(data->pendingMessage.stamp);
+  return frame > data->framesDone ? static_cast<int>(frame - data->framesDone) : 0;
 }
 
 // Takes the next message to apply, unless a Load or Paste of the logic still waits for its file:
@@ -57,8 +64,8 @@ void lookAtQueue(TickData* data) TAMBREL_NONBLOCKING {
     if (logic->awaitingRead()) return;
   }
   if (!data->messageQueue.pop(data->pendingMessage)) return;
-  if (data->pendingMessage.type > 0) { // applied before the next frame
-    data->framesToNextMessage = 0;
+  if (data->pendingMessage.type > 0) { // applied before the frame of its stamp
+    data->framesToNextMessage = framesUntilDue(data);
     data->messagePending = true;
   }
 }
@@ -80,7 +87,8 @@ void render(TickData* data, stk::StkFloat*& out, int frames) TAMBREL_NONBLOCKING
 
 } // namespace
 
-int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int, void* userData) {
+int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int status,
+         void* userData) {
   TickData* data = static_cast<TickData*>(userData);
   stk::StkFloat* out = static_cast<stk::StkFloat*>(outputBuffer);
   int framesLeft = static_cast<int>(nFrames);
@@ -89,6 +97,13 @@ int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int, 
     data->audioThreadKnown.store(true, std::memory_order_release);
   }
 
+  data->timing.beginCallback(nFrames, (status & RTAUDIO_OUTPUT_UNDERFLOW) != 0);
+  data->framesDone = 0;
+  // A stamped message that waited past the last callback's end is placed again on this one's
+  // frames (one without a stamp keeps its count).
+  if (data->messagePending && data->pendingMessage.stamp != 0)
+    data->framesToNextMessage = framesUntilDue(data);
+
   while (framesLeft > 0 && !done) {
     if (!data->messagePending) lookAtQueue(data);
 
@@ -96,6 +111,7 @@ int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int, 
     data->framesToNextMessage -= frames;
     render(data, out, frames);
     framesLeft -= frames;
+    data->framesDone += frames;
 
     // A message due exactly at the buffer's end waits for the next buffer.
     if (framesLeft == 0) return 0;
@@ -249,6 +265,9 @@ int playOnJack(const Settings& settings, AudioOutput& audio, TickData& data, Sur
 // exit status.
 int playOnLibraries(const Settings& settings, AudioOutput& audio, TickData& data,
                     Surface& surface) {
+  // Messages are stamped on arrival from the first on, and placed on frames once the period is
+  // known.
+  data.timing.useClock(&LiveTiming::monotonicNow);
   MidiPortOpener ports(settings, std::cout, std::cerr);
   data.controlPortIn = ports.openControlIn();
   if (data.controlPortIn)
@@ -282,7 +301,8 @@ int playOnLibraries(const Settings& settings, AudioOutput& audio, TickData& data
     try {
       RtAudioCallback callback = tick;
       if (settings.audioCallback) callback = settings.audioCallback;
-      audio.open(callback, &data, data.channelCount);
+      const unsigned int period = audio.open(callback, &data, data.channelCount);
+      data.timing.setPeriod(settings.sampleRate, period);
       audio.dac().startStream();
       running = true;
     } catch (RtAudioError& error) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "LiveTiming.h"
 #include "MpscRing.h"
 #include "RtAudio.h"
 #include "RtMidi.h"
@@ -40,6 +41,7 @@ struct QueuedMessage {
   int32_t channel = 0; // 0 .. 15 from the note port, 16 .. 31 from the control port
   int32_t data1 = 0;   // 0 .. 127 (pitch bend: its 14-bit value)
   int32_t data2 = 0;   // 0 .. 127
+  int64_t stamp = 0;   // arrival time (ns) on the live timing's clock; 0: none, apply at once
 };
 
 struct TickData {
@@ -64,6 +66,10 @@ struct TickData {
   uint64_t messagesApplied = 0;     // audio thread
   std::atomic<bool> audioThreadKnown{false};
   pthread_t audioThread{}; // set by the first callback
+  // Stamps messages on arrival and places them on frames; off unless started (the live program
+  // starts it on the audio library's path).
+  LiveTiming timing;
+  int framesDone = 0; // frames of the current callback rendered so far
 };
 
 // The audio callback (RtAudioCallback); userData is the TickData. Once `done` is set it fills
