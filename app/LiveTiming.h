@@ -29,6 +29,9 @@ public:
   // round((t + P - T) * rate) for a callback that started at T, P being one period; 0 when that
   // is negative, for a message without a stamp, or when this callback applies at once. A result
   // of `frames` or more means a later callback.
+  // T of the current callback (ns), for a caller that places frames on the clock.
+  int64_t callbackStart() const { return callbackStart_; }
+
   int64_t frameFor(int64_t stamp) const {
     if (stamp == 0 || atOnce_ || rateHz_ == 0) return 0;
     const int64_t ahead = stamp + periodNs_ - callbackStart_; // ns
