@@ -83,7 +83,8 @@ void JackClient::connectAudio(const std::string& device, std::ostream& err) {
 
 void JackClient::awaitDisplay(double seconds) const {
   const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (active_ && !serverGone() && !outbox_.empty() && std::chrono::steady_clock::now() < until)
+  while (active_ && displayHold_.load() >= 0 && !serverGone() && !outbox_.empty() &&
+         std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
@@ -192,6 +193,11 @@ void JackClient::applyHeld() {
 }
 
 void JackClient::writeDisplay(void* buffer, jack_nframes_t frames) {
+  const int hold = displayHold_.load(std::memory_order_acquire);
+  if (hold != 0) {
+    if (hold > 0) displayHold_.store(hold - 1, std::memory_order_release);
+    return;
+  }
   pacer_.advance(frames);
   outbox_.drainWith([this, buffer](const unsigned char* bytes, size_t size) {
     if (!pacer_.allows(size)) return false;

@@ -43,6 +43,10 @@ public:
 
   // Starts the process callback. False after one line on err.
   bool activate(std::ostream& err);
+  // Lets the display's messages out from the period after the next on: a connection made
+  // now carries MIDI from the server's next cycles on, and the start-up display must not go
+  // out before "lcd" is connected.
+  void openDisplay() { displayHold_.store(2, std::memory_order_release); }
   // Connects "outport 0" and "outport 1" to the first two audio inputs of client `device`, or
   // with an empty name to the first two physical playback ports.
   void connectAudio(const std::string& device, std::ostream& err);
@@ -81,6 +85,8 @@ private:
   BytePacer pacer_;                             // process thread, once active
   std::atomic<jack_nframes_t> periodFrames_{0}; // frames; the buffer-size callback's
   std::atomic<bool> serverGone_{false};
+  // Periods the display still waits; negative: until openDisplay(). Process thread counts down.
+  std::atomic<int> displayHold_{-1};
   char shutdownReason_[256] = {};
 };
 

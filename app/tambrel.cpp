@@ -248,6 +248,7 @@ int playOnJack(const Settings& settings, AudioOutput& audio, TickData& data, Sur
   startLogic(settings, data, nullptr, surface);
   if (!client.activate(std::cerr)) return 1;
   connector.connect(client.controlIn(), client.notesIn(), client.lcdOut());
+  client.openDisplay();
   client.connectAudio(audio.deviceName(), std::cerr);
   if (!connector.failed()) waitForTheEnd(data, surface.outbox);
 
