@@ -97,6 +97,13 @@ void JackClient::close() {
 }
 
 int JackClient::processThunk(jack_nframes_t frames, void* self) {
+  JackClient* client = static_cast<JackClient*>(self);
+  if (client->wrapper_)
+    return client->wrapper_(&JackClient::processDirect, frames, self, &client->data_);
+  return client->process(frames);
+}
+
+int JackClient::processDirect(uint32_t frames, void* self) {
   return static_cast<JackClient*>(self)->process(frames);
 }
 

@@ -36,6 +36,8 @@ public:
   jack_port_t* lcdOut() const { return lcdOut_; }
   unsigned int sampleRate() const { return jack_get_sample_rate(client_); }
 
+  // A test's wrapper around the process callback (Settings::processWrapper); null: none.
+  void wrapProcess(decltype(Settings::processWrapper) wrapper) { wrapper_ = wrapper; }
   // Holds the display's output to MIDI cable speed (for a hardware port behind a bridge).
   void paceDisplay();
   // Every message written to "lcd" is also posted here (for the terminal's LCD view).
@@ -61,6 +63,7 @@ public:
 
 private:
   static int processThunk(jack_nframes_t frames, void* self) TAMBREL_NONBLOCKING;
+  static int processDirect(uint32_t frames, void* self) TAMBREL_NONBLOCKING;
   static int bufferSizeThunk(jack_nframes_t frames, void* self);
   static void shutdownThunk(jack_status_t code, const char* reason, void* self);
 
@@ -76,6 +79,7 @@ private:
   TickData& data_;
   stk::DisplayOutbox& outbox_;
   stk::DisplayOutbox* mirror_ = nullptr;
+  decltype(Settings::processWrapper) wrapper_ = nullptr;
   jack_client_t* client_ = nullptr;
   jack_port_t* controlIn_ = nullptr;
   jack_port_t* notesIn_ = nullptr;

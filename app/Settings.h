@@ -3,10 +3,13 @@
 #ifndef TAMBREL_SETTINGS_H
 #define TAMBREL_SETTINGS_H
 
+#include <cstdint>
 #include <string>
 
 #include "RtAudio.h"
 #include "RtMidi.h"
+
+struct TickData;
 
 // How the three MIDI ports are found.
 enum class PortSource {
@@ -42,6 +45,12 @@ struct Settings {
 
   // The audio callback the stream runs (tests may wrap `tick`); null means `tick`.
   RtAudioCallback audioCallback = nullptr;
+  // Tests may wrap the JACK client's process callback in the same way: the wrapper gets the
+  // callback, its argument, the period's frames and the record the callback works on, and
+  // calls the callback. Null: the callback runs directly.
+  using ProcessCallback = int (*)(uint32_t frames, void* arg);
+  int (*processWrapper)(ProcessCallback process, uint32_t frames, void* arg,
+                        TickData* data) = nullptr;
 };
 
 #endif

@@ -231,6 +231,7 @@ void waitForTheEnd(TickData& data, const stk::DisplayOutbox& outbox) {
 int playOnJack(const Settings& settings, AudioOutput& audio, TickData& data, Surface& surface) {
   JackClient client(data, surface.outbox);
   if (!client.open(settings.jackName, std::cerr)) return 1;
+  client.wrapProcess(settings.processWrapper);
   JackPortConnector connector(client.handle(), settings, std::cout, std::cerr);
   connector.choose();
   if (connector.fixedPortMissing()) std::cerr << MidiPortOpener::hint() << "\n";

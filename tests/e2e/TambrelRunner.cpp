@@ -36,7 +36,10 @@ int main(int argc, char** argv) {
   settings.notesIn = argv[2];
   settings.lcdOut = argv[3];
   settings.midiApi = RtMidi::UNIX_JACK;
-  if (argc > 4) settings.audioCallback = CallbackTimer::timedTick;
+  if (argc > 4) {
+    settings.audioCallback = CallbackTimer::timedTick;
+    settings.processWrapper = CallbackTimer::timedProcess;
+  }
   const int status = runTambrel(settings);
   if (argc > 4) CallbackTimer::instance().write(argv[4]);
   return status;
