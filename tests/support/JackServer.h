@@ -21,7 +21,7 @@ public:
   void stop();
 
   // SIGKILL, as a crash would end it: clients get no notice but a closed socket. Removes its
-  // files.
+  // files; stop() (or the destructor) then frees its slot in JACK's registry of servers.
   void kill();
 
   bool running() const { return pid_ > 0; }
@@ -40,6 +40,7 @@ private:
   int sampleRate_;
   std::string name_;
   pid_t pid_ = -1;
+  bool killed_ = false; // its registry slot is still taken
 };
 
 #endif
