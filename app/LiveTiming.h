@@ -29,6 +29,8 @@ public:
   // round((t + P - T) * rate) for a callback that started at T, P being one period; 0 when that
   // is negative, for a message without a stamp, or when this callback applies at once. A result
   // of `frames` or more means a later callback.
+  // True when this callback applies every message at once (after a jump or an xrun).
+  bool appliesAtOnce() const { return atOnce_; }
   // T of the current callback (ns), for a caller that places frames on the clock.
   int64_t callbackStart() const { return callbackStart_; }
 

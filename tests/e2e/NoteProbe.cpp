@@ -69,8 +69,14 @@ bool NoteProbe::connectProgramAudio(double timeoutSeconds) {
       const std::string pattern = channel == 0 ? ":outport 0$" : ":outport 1$";
       const char** ports =
           jack_get_ports(recorder_, pattern.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
-      if (ports && ports[0] && jack_connect(recorder_, ports[0], jack_port_name(in_[channel])) == 0)
-        connected++;
+      // Connected on an earlier try counts; the newest program's port may follow one of a
+      // program that is just going away.
+      bool channelConnected = false;
+      for (size_t i = 0; ports && ports[i]; i++) {
+        const int result = jack_connect(recorder_, ports[i], jack_port_name(in_[channel]));
+        if (result == 0 || result == EEXIST) channelConnected = true;
+      }
+      if (channelConnected) connected++;
       jack_free(ports);
     }
     return connected == 2;
