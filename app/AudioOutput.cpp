@@ -83,7 +83,16 @@ bool AudioOutput::prepare(std::ostream& err) {
   return false;
 }
 
-void AudioOutput::open(RtAudioCallback callback, void* userData, unsigned int channels) {
+std::string AudioOutput::deviceName() {
+  if (settings_.device.empty()) return "";
+  try {
+    return dac_.getDeviceInfo(deviceId_).name;
+  } catch (RtAudioError&) {
+    return "";
+  }
+}
+
+unsigned int AudioOutput::open(RtAudioCallback callback, void* userData, unsigned int channels) {
   RtAudio::StreamParameters output;
   output.deviceId = deviceId_;
   output.nChannels = channels;
@@ -94,4 +103,5 @@ void AudioOutput::open(RtAudioCallback callback, void* userData, unsigned int ch
   unsigned int bufferFrames = settings_.bufferFrames; // the library may choose another period
   dac_.openStream(&output, nullptr, RTAUDIO_FLOAT64, settings_.sampleRate, &bufferFrames, callback,
                   userData, &options);
+  return bufferFrames;
 }

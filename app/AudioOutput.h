@@ -4,6 +4,7 @@
 #define TAMBREL_AUDIOOUTPUT_H
 
 #include <iosfwd>
+#include <string>
 
 #include "RtAudio.h"
 #include "Settings.h"
@@ -20,10 +21,13 @@ public:
   bool prepare(std::ostream& err);
 
   // Opens the stream: 64-bit float, interleaved channels, the asked buffer size, real-time
-  // scheduling where the back end offers it. An RtAudioError passes to the caller.
-  void open(RtAudioCallback callback, void* userData, unsigned int channels);
+  // scheduling where the back end offers it. Returns the period the device chose (frames). An
+  // RtAudioError passes to the caller.
+  unsigned int open(RtAudioCallback callback, void* userData, unsigned int channels);
 
   RtAudio& dac() { return dac_; }
+  // The name of the device --device chose (on JACK: a client's name); empty for the default.
+  std::string deviceName();
 
 private:
   bool findDevice(std::ostream& err);

@@ -33,7 +33,9 @@ const char* kFooter =
     "part of its name, in any case, leaving out a trailing client address (\" 20:0\", \" [20]\").\n"
     "A selector that names no port or several prints the candidates and ends with status 1.\n"
     "--list-ports runs alone (with --midi-api and --audio-api); --no-lcd and --lcd-out\n"
-    "exclude each other. Exit status: 0 success, 1 failure, 2 usage error.";
+    "exclude each other. With --midi-api jack and the audio on JACK, tambrel is one JACK client\n"
+    "(ports control, notes, lcd, outport 0, outport 1) and every note sounds on its own frame.\n"
+    "Exit status: 0 success, 1 failure, 2 usage error.";
 
 } // namespace
 
@@ -93,6 +95,15 @@ int CommandLine::parse(int argc, const char* const* argv, Settings& settings, st
                              "Where the ten soundsets and the transfer file live (default: the "
                              "working directory)")
                   ->type_name("DIR");
+  auto* channel = app.add_option("--channel", settings.noteChannel,
+                                 "The MIDI channel whose notes play the drums at start-up")
+                      ->check(CLI::Range(1, 16).description(""))
+                      ->type_name("1..16")
+                      ->capture_default_str();
+  auto* jackName = app.add_option("--jack-name", settings.jackName,
+                                  "The JACK client's name when MIDI and audio both run on JACK")
+                       ->type_name("NAME")
+                       ->capture_default_str();
   auto* view = app.add_flag("--lcd-view", settings.lcdView,
                             "Show the controller's LCD on the terminal, redrawn in place");
 
@@ -102,8 +113,8 @@ int CommandLine::parse(int argc, const char* const* argv, Settings& settings, st
     app.parse(argc, argv);
     // Options that only make sense for a run are refused with --list-ports; the display port
     // cannot be both absent and chosen.
-    for (CLI::Option* runOnly :
-         {ctl, control, notes, lcd, virt, noLcd, device, rate, frames, dir, view})
+    for (CLI::Option* runOnly : {ctl, control, notes, lcd, virt, noLcd, device, rate, frames, dir,
+                                 channel, jackName, view})
       if (list->count() > 0 && runOnly->count() > 0)
         throw CLI::ExcludesError("--list-ports", runOnly->get_name());
     if (noLcd->count() > 0 && lcd->count() > 0) throw CLI::ExcludesError("--no-lcd", "--lcd-out");

@@ -94,25 +94,31 @@ bool MidiPortOpener::connect(Port& port, const std::string& selector, const char
   const unsigned int count = port.getPortCount();
   for (unsigned int i = 0; i < count; i++)
     listed.push_back(port.getPortName(i));
+  const int chosen = choose(selector, listed, kindOf(&port), role, out_, err_);
+  if (chosen < 0) return false;
+  port.openPort(static_cast<unsigned int>(chosen), ownName);
+  return true;
+}
+
+int MidiPortOpener::choose(const std::string& selector, const std::vector<std::string>& listed,
+                           const char* kind, const char* role, std::ostream& out,
+                           std::ostream& err) {
   const std::vector<size_t> chosen = PortSelector(selector).matches(listed);
   if (chosen.size() == 1) {
-    out_ << "Connecting the " << role << " to #" << chosen[0] << ": " << listed[chosen[0]] << "\n";
-    port.openPort(static_cast<unsigned int>(chosen[0]), ownName);
-    return true;
+    out << "Connecting the " << role << " to #" << chosen[0] << ": " << listed[chosen[0]] << "\n";
+    return static_cast<int>(chosen[0]);
   }
-
-  const char* kind = kindOf(&port);
   if (chosen.empty()) {
-    err_ << "tambrel: no " << kind << " matches \"" << selector << "\" (" << role << "); the "
-         << kind << "s are:\n";
+    err << "tambrel: no " << kind << " matches \"" << selector << "\" (" << role << "); the "
+        << kind << "s are:\n";
     for (size_t i = 0; i < listed.size(); i++)
-      err_ << "  #" << i << ": " << listed[i] << "\n";
-    if (listed.empty()) err_ << "  (none)\n";
+      err << "  #" << i << ": " << listed[i] << "\n";
+    if (listed.empty()) err << "  (none)\n";
   } else {
-    err_ << "tambrel: " << chosen.size() << " " << kind << "s match \"" << selector << "\" ("
-         << role << "); give one of:\n";
+    err << "tambrel: " << chosen.size() << " " << kind << "s match \"" << selector << "\" (" << role
+        << "); give one of:\n";
     for (size_t i : chosen)
-      err_ << "  #" << i << ": " << listed[i] << "\n";
+      err << "  #" << i << ": " << listed[i] << "\n";
   }
-  return false;
+  return -1;
 }

@@ -5,6 +5,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "RtMidi.h"
 #include "Settings.h"
@@ -26,6 +27,12 @@ public:
   bool fixedPortMissing() const { return fixedPortMissing_; }
   // The line that says how else the ports can be found, after a fixed-name lookup failed.
   static const char* hint();
+
+  // The one port of `listed` a selector names, with a progress line on out ("Connecting the
+  // <role> to #N: NAME"); -1 after the candidates on err when it names none or several. kind:
+  // "MIDI input" or "MIDI output".
+  static int choose(const std::string& selector, const std::vector<std::string>& listed,
+                    const char* kind, const char* role, std::ostream& out, std::ostream& err);
 
 private:
   template <class Port>

@@ -3,10 +3,13 @@
 #ifndef TAMBREL_SETTINGS_H
 #define TAMBREL_SETTINGS_H
 
+#include <cstdint>
 #include <string>
 
 #include "RtAudio.h"
 #include "RtMidi.h"
+
+struct TickData;
 
 // How the three MIDI ports are found.
 enum class PortSource {
@@ -33,9 +36,21 @@ struct Settings {
   std::string soundsetDir; // empty: the working directory
   bool lcdView = false;    // mirror the LCD on the terminal
   bool listPorts = false;  // list the ports and devices, then exit
+  int noteChannel = 10;    // 1 .. 16: the channel whose notes play the drums at start-up
+
+  // With MIDI and audio both on JACK: one JACK client of this name for both.
+  std::string jackName = "tambrel";
+  // False (tests only): the MIDI library's ports and the audio library's stream even on JACK.
+  bool oneJackClient = true;
 
   // The audio callback the stream runs (tests may wrap `tick`); null means `tick`.
   RtAudioCallback audioCallback = nullptr;
+  // Tests may wrap the JACK client's process callback in the same way: the wrapper gets the
+  // callback, its argument, the period's frames and the record the callback works on, and
+  // calls the callback. Null: the callback runs directly.
+  using ProcessCallback = int (*)(uint32_t frames, void* arg);
+  int (*processWrapper)(ProcessCallback process, uint32_t frames, void* arg,
+                        TickData* data) = nullptr;
 };
 
 #endif

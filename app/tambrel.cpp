@@ -1,23 +1,12 @@
-// Start-up and clean-up, the audio callback, the application of queued messages and the MIDI
-// input callbacks.
+// The audio callback, the application of queued messages and the MIDI input callbacks.
 #include "tambrel.h"
 
 #include <algorithm>
-#include <csignal>
-#include <cstdio>
-#include <iostream>
 
-#include "AudioOutput.h"
-#include "ConsoleLines.h"
-#include "DisplayOutbox.h"
 #include "FileWorker.h"
-#include "LcdMirror.h"
-#include "LcdTerminal.h"
-#include "MidiPortOpener.h"
 #include "NoteRouting.h"
 #include "NovationDisplay.h"
 #include "NovationLogic.h"
-#include "RunReporter.h"
 #include "ZorvDrumKit.h"
 
 std::atomic<bool> done{false};
@@ -29,17 +18,20 @@ constexpr int kQueuePollFrames = 64;
 // Frames rendered into one block before they are copied to the device's channels.
 constexpr int kBlockFrames = 64;
 
-void finish(int) {
-  done = true;
-}
-
 void enqueue(TickData* data, const stk::Skini::Message& message) {
   QueuedMessage record;
   record.type = static_cast<int32_t>(message.type);
   record.channel = static_cast<int32_t>(message.channel);
   record.data1 = static_cast<int32_t>(message.intValues[0]);
   record.data2 = static_cast<int32_t>(message.intValues[1]);
+  record.stamp = data->timing.stamp();
   if (!data->messageQueue.push(record)) data->messagesDropped.fetch_add(1);
+}
+
+// Frames of the current callback until the pending message is due (0: now).
+int framesUntilDue(const TickData* data) TAMBREL_NONBLOCKING {
+  const int64_t frame = data->timing.frameFor(data->pendingMessage.stamp);
+  return frame > data->framesDone ? static_cast<int>(frame - data->framesDone) : 0;
 }
 
 // Takes the next message to apply, unless a Load or Paste of the logic still waits for its file:
@@ -55,8 +47,8 @@ void lookAtQueue(TickData* data) TAMBREL_NONBLOCKING {
     if (logic->awaitingRead()) return;
   }
   if (!data->messageQueue.pop(data->pendingMessage)) return;
-  if (data->pendingMessage.type > 0) { // applied before the next frame
-    data->framesToNextMessage = 0;
+  if (data->pendingMessage.type > 0) { // applied before the frame of its stamp
+    data->framesToNextMessage = framesUntilDue(data);
     data->messagePending = true;
   }
 }
@@ -78,7 +70,8 @@ void render(TickData* data, stk::StkFloat*& out, int frames) TAMBREL_NONBLOCKING
 
 } // namespace
 
-int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int, void* userData) {
+int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int status,
+         void* userData) {
   TickData* data = static_cast<TickData*>(userData);
   stk::StkFloat* out = static_cast<stk::StkFloat*>(outputBuffer);
   int framesLeft = static_cast<int>(nFrames);
@@ -87,6 +80,13 @@ int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int, 
     data->audioThreadKnown.store(true, std::memory_order_release);
   }
 
+  data->timing.beginCallback(nFrames, (status & RTAUDIO_OUTPUT_UNDERFLOW) != 0);
+  data->framesDone = 0;
+  // A stamped message that waited past the last callback's end is placed again on this one's
+  // frames (one without a stamp keeps its count).
+  if (data->messagePending && data->pendingMessage.stamp != 0)
+    data->framesToNextMessage = framesUntilDue(data);
+
   while (framesLeft > 0 && !done) {
     if (!data->messagePending) lookAtQueue(data);
 
@@ -94,6 +94,7 @@ int tick(void* outputBuffer, void*, unsigned int nFrames, double, unsigned int, 
     data->framesToNextMessage -= frames;
     render(data, out, frames);
     framesLeft -= frames;
+    data->framesDone += frames;
 
     // A message due exactly at the buffer's end waits for the next buffer.
     if (framesLeft == 0) return 0;
@@ -159,100 +160,17 @@ void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* bytes, v
   enqueue(static_cast<TickData*>(userData), midiCallback(deltaTime, bytes, userData));
 }
 
-int runTambrel(const Settings& settings) {
-  TickData data;
-  AudioOutput audio(settings);
-  if (!audio.prepare(std::cerr)) return 1;
-  // The LCD on the terminal (--lcd-view), drawn from the messages the display sends.
-  LcdMirror mirror;
-  LcdTerminal view(mirror, stdout);
-  if (settings.lcdView) view.start();
-  // The slow effects of the audio thread's work leave it through these, in order.
-  stk::ConsoleLines console;
-  stk::DisplayOutbox outbox;
-  stk::FileWorker files(settings.soundsetDir);
-
-  stk::Stk::setSampleRate(settings.sampleRate);
-  stk::Stk::setRawwavePath("../../rawwaves/");
-  stk::Stk::showWarnings(true);
-
-  data.kit = new stk::ZorvDrumKit(0, settings.sampleRate);
-  data.midiChannel = 9;
-
-  MidiPortOpener ports(settings, std::cout, std::cerr);
-  data.controlPortIn = ports.openControlIn();
-  if (data.controlPortIn)
-    data.controlPortIn->setCallback(&ctlPortMidiCallback, &data);
+bool toQueuedMessage(const unsigned char* bytes, size_t size, bool controlPort,
+                     QueuedMessage& message) {
+  if (size < 2 || bytes[0] < 0x80 || bytes[0] > 0xEF) return false; // system messages
+  message.type = bytes[0] & 0xF0;
+  message.channel = (bytes[0] & 0x0F) + (controlPort ? 16 : 0);
+  message.data1 = bytes[1];
+  message.data2 = 0;
+  if (message.type == 192 || message.type == 208 || size == 2) return true;
+  if (message.type == 224) // pitch bend: one 14-bit value, 0 .. 16383
+    message.data1 = bytes[1] + 128 * bytes[2];
   else
-    done = true;
-
-  data.notePortIn = ports.openNotesIn();
-  if (data.notePortIn)
-    data.notePortIn->setCallback(&notePortMidiCallback, &data);
-  else
-    done = true;
-
-  data.displayPortOut = ports.failed() ? nullptr : ports.openLcdOut();
-  if (data.displayPortOut) {
-    stk::DisplayOutbox::Listener mirrored;
-    if (settings.lcdView)
-      mirrored = [&mirror](const unsigned char* bytes, size_t size) { mirror.accept(bytes, size); };
-    outbox.start(data.displayPortOut, mirrored);
-    data.display = new stk::NovationDisplay(data.displayPortOut, &outbox);
-    data.logic =
-        new stk::NovationLogic(data.display, data.kit, &data.midiChannel, settings.soundsetDir);
-    std::fflush(stdout);
-    data.logic->console = &console;
-    data.logic->files = &files;
-    data.files = &files;
-    console.start(stdout);
-    files.start();
-  } else {
-    done = true;
-  }
-  if (ports.fixedPortMissing()) std::cerr << MidiPortOpener::hint() << "\n";
-
-  if (data.controlPortIn && data.notePortIn && data.displayPortOut && !done) {
-    data.outputEnabled = true;
-    bool running = false;
-    try {
-      RtAudioCallback callback = tick;
-      if (settings.audioCallback) callback = settings.audioCallback;
-      audio.open(callback, &data, data.channelCount);
-      std::signal(SIGINT, finish);
-      audio.dac().startStream();
-      running = true;
-    } catch (RtAudioError& error) {
-      error.printMessage();
-    }
-
-    if (running) {
-      RunReporter reporter(data, outbox);
-      while (!done) {
-        stk::Stk::sleep(200);
-        reporter.report();
-      }
-      try {
-        audio.dac().closeStream();
-      } catch (RtAudioError& error) {
-        error.printMessage();
-      }
-    }
-  }
-
-  // Every save still pending reaches its file, every line and display message is sent.
-  files.stop();
-  console.stop();
-  outbox.stop();
-  view.stop();
-
-  std::cout << "\nCleaning up...\n";
-  delete data.logic;
-  delete data.display;
-  delete data.displayPortOut;
-  delete data.notePortIn;
-  delete data.controlPortIn;
-  delete data.kit;
-  std::cout << "\nGoodbye!\n\n";
-  return ports.failed() ? 1 : 0;
+    message.data2 = bytes[2];
+  return true;
 }

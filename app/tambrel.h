@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "LiveTiming.h"
 #include "MpscRing.h"
 #include "RtAudio.h"
 #include "RtMidi.h"
@@ -24,7 +25,8 @@ class FileWorker;
 } // namespace stk
 
 
-// Set by SIGINT, or at start-up when a controller port is missing; ends the run.
+// Set by SIGINT or SIGTERM, by the JACK server's going away, or at start-up when a controller port
+// is missing; ends the run.
 extern std::atomic<bool> done;
 
 // One queued MIDI message: a plain record the input threads hand to the audio thread.
@@ -33,6 +35,7 @@ struct QueuedMessage {
   int32_t channel = 0; // 0 .. 15 from the note port, 16 .. 31 from the control port
   int32_t data1 = 0;   // 0 .. 127 (pitch bend: its 14-bit value)
   int32_t data2 = 0;   // 0 .. 127
+  int64_t stamp = 0;   // arrival time (ns) on the live timing's clock; 0: none, apply at once
 };
 
 struct TickData {
@@ -57,6 +60,10 @@ struct TickData {
   uint64_t messagesApplied = 0;     // audio thread
   std::atomic<bool> audioThreadKnown{false};
   pthread_t audioThread{}; // set by the first callback
+  // Stamps messages on arrival and places them on frames; off unless started (the live program
+  // starts it on the audio library's path).
+  LiveTiming timing;
+  int framesDone = 0; // frames of the current callback rendered so far
 };
 
 // The audio callback (RtAudioCallback); userData is the TickData. Once `done` is set it fills
@@ -75,6 +82,11 @@ void processMessage(TickData* data) TAMBREL_NONBLOCKING;
 // Converts one MIDI message to a Skini message (time 0). Never registered with the library.
 stk::Skini::Message midiCallback(double deltaTime, std::vector<unsigned char>* message,
                                  void* userData);
+// Converts one raw MIDI message of a port to its queued record; false for system messages and
+// messages shorter than two bytes. The control port's messages carry channel + 16.
+bool toQueuedMessage(const unsigned char* bytes, size_t size, bool controlPort,
+                     QueuedMessage& message) TAMBREL_NONBLOCKING;
+
 // Queue one message each; the control port's messages carry channel + 16.
 void ctlPortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
 void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);

@@ -33,8 +33,9 @@ cmake --build "$root/build-tsan" -j"$jobs"
 ctest --test-dir "$root/build-tsan" --output-on-failure -L threaded --no-tests=error
 
 stage "RealtimeSanitizer"
-# The audio callback is marked nonblocking: anything it reaches that can block (allocation, a
-# lock, a system call that waits) halts the test. No suppressions. The port lookup tests (label
+# The audio callback and the JACK client's process callback are marked nonblocking: anything
+# they reach that can block (allocation, a lock, a system call that waits) halts the test. The
+# one-client tests (label e2e) run the process callback. No suppressions. The port lookup tests (label
 # jack) never reach the callback and are left out here: under this stage's timing they meet a
 # crash in the MIDI library's JACK teardown that has nothing to check. Symbolizing inside JACK's
 # threads can stall, so reports carry addresses (llvm-symbolizer-22 reads them afterwards).

@@ -32,6 +32,21 @@ public:
   // listener. Returns the number sent.
   size_t drainTo(RtMidiOut* out, const Listener& listener = Listener());
 
+  // Consumer side, for a consumer that writes the messages itself (a JACK process callback):
+  // hands them in order to write(bytes, size) until it returns false; that message then stays
+  // first in the ring for the next call. Returns the number written. Never blocks.
+  template <class Write> size_t drainWith(Write&& write) {
+    size_t written = 0;
+    while (const Message* message = messages_.front()) {
+      if (!write(message->bytes, static_cast<size_t>(message->size))) break;
+      messages_.pop();
+      ++written;
+    }
+    return written;
+  }
+  // Consumer side: true when no message waits.
+  bool empty() const { return messages_.empty(); }
+
   // A sender thread that drains until stop(), which sends everything still queued. A library
   // error while sending is printed on standard error and the message is lost.
   void start(RtMidiOut* out, Listener listener = Listener());

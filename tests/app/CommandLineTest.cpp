@@ -86,6 +86,14 @@ TEST(CommandLine, EachOptionReachesTheSettings) {
   EXPECT_EQ(parse({"--audio-api", "jack"}).settings.audioApi, RtAudio::UNIX_JACK);
   EXPECT_TRUE(parse({"-l"}).settings.listPorts);
   EXPECT_TRUE(parse({"--list-ports", "--midi-api", "jack"}).settings.listPorts);
+
+  // The note channel counts 1 .. 16 as MIDI players do; the JACK client's name is free.
+  EXPECT_EQ(parse({}).settings.noteChannel, 10);
+  EXPECT_EQ(parse({"--channel", "1"}).settings.noteChannel, 1);
+  EXPECT_EQ(parse({"--channel", "16"}).settings.noteChannel, 16);
+  EXPECT_EQ(parse({}).settings.jackName, "tambrel");
+  EXPECT_EQ(parse({"--jack-name", "drums 2"}).settings.jackName, "drums 2");
+  EXPECT_TRUE(parse({}).settings.oneJackClient);
 }
 
 TEST(CommandLine, AControllerNameStandsForItsThreePortsAndOwnPortsConnectOnlyWhatIsGiven) {
@@ -125,6 +133,11 @@ TEST(CommandLine, ConflictsAndBadValuesAreUsageErrorsOfOneLine) {
       {"-b", "-5"},
       {"--midi-api", "coreaudio"},
       {"--audio-api", "oss"},
+      {"--channel", "0"},
+      {"--channel", "17"},
+      {"--channel", "ten"},
+      {"--list-ports", "--channel", "1"},
+      {"--list-ports", "--jack-name", "drums"},
       {"--controller"},
       {"--no-such-option"},
       {"stray"},

@@ -87,4 +87,35 @@ TEST(PortCallbacks, ControlPortMarksTheChannelAndNotePortDoesNot) {
   EXPECT_FALSE(data.messagePending);
 }
 
+// The JACK client converts its events from the raw bytes: for every channel message of either
+// port it must queue what the MIDI library's callbacks queue for the same bytes.
+TEST(RawConversion, AgreesWithThePortCallbacksForEveryChannelMessage) {
+  for (int status = 0x80; status <= 0xEF; status++) {
+    for (const Bytes& data : {Bytes{0x24, 0x64}, Bytes{0x7F, 0x00}, Bytes{0x00, 0x7F}}) {
+      for (size_t size : {2u, 3u}) {
+        Bytes bytes = {static_cast<unsigned char>(status), data[0], data[1]};
+        bytes.resize(size);
+        for (bool controlPort : {false, true}) {
+          TickData data;
+          (controlPort ? ctlPortMidiCallback : notePortMidiCallback)(0.0, &bytes, &data);
+          QueuedMessage queued, raw;
+          ASSERT_TRUE(data.messageQueue.pop(queued));
+          ASSERT_TRUE(toQueuedMessage(bytes.data(), bytes.size(), controlPort, raw));
+          EXPECT_EQ((std::vector<int>{raw.type, raw.channel, raw.data1, raw.data2}),
+                    (std::vector<int>{queued.type, queued.channel, queued.data1, queued.data2}))
+              << "status " << status << ", " << size << " bytes";
+        }
+      }
+    }
+  }
+}
+
+TEST(RawConversion, RefusesSystemMessagesShortMessagesAndDataBytes) {
+  QueuedMessage message;
+  for (const Bytes& bytes : {Bytes{0x99}, Bytes{0xFA}, Bytes{0xF2, 0x10, 0x20},
+                             Bytes{0xF0, 0x00, 0x20, 0xF7}, Bytes{0x40, 0x24, 0x64}})
+    EXPECT_FALSE(toQueuedMessage(bytes.data(), bytes.size(), false, message))
+        << int(bytes[0]) << ", " << bytes.size() << " bytes";
+}
+
 } // namespace

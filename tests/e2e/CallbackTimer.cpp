@@ -26,7 +26,23 @@ CallbackTimer& CallbackTimer::instance() {
 
 int CallbackTimer::timedTick(void* outputBuffer, void* inputBuffer, unsigned int nFrames,
                              double streamTime, unsigned int status, void* userData) {
-  auto* data = static_cast<TickData*>(userData);
+  struct Call {
+    void* outputBuffer;
+    void* inputBuffer;
+    double streamTime;
+    unsigned int status;
+    void* userData;
+  } call{outputBuffer, inputBuffer, streamTime, status, userData};
+  return timedProcess(
+      [](std::uint32_t frames, void* arg) {
+        Call& c = *static_cast<Call*>(arg);
+        return tick(c.outputBuffer, c.inputBuffer, frames, c.streamTime, c.status, c.userData);
+      },
+      nFrames, &call, static_cast<TickData*>(userData));
+}
+
+int CallbackTimer::timedProcess(Settings::ProcessCallback process, std::uint32_t frames, void* arg,
+                                TickData* data) {
   // The counters belong to this thread: what the callback applied, and whether it saved.
   const std::uint64_t applied = data->messagesApplied;
   const std::uint64_t saves = data->files ? data->files->savesPosted() : 0;
@@ -35,13 +51,13 @@ int CallbackTimer::timedTick(void* outputBuffer, void* inputBuffer, unsigned int
   getrusage(RUSAGE_THREAD, &before);
   const std::int64_t start = clockNs(CLOCK_MONOTONIC);
   const std::int64_t cpuStart = clockNs(CLOCK_THREAD_CPUTIME_ID);
-  const int result = tick(outputBuffer, inputBuffer, nFrames, streamTime, status, userData);
+  const int result = process(frames, arg);
   const std::int64_t cpu = clockNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
   getrusage(RUSAGE_THREAD, &after);
   Kind kind = data->messagesApplied != applied ? kEvents : kRender;
   if (data->files && data->files->savesPosted() != saves) kind = kSave;
   instance().record(kind, start, clockNs(CLOCK_MONOTONIC) - start, cpu,
-                    after.ru_nivcsw - before.ru_nivcsw, nFrames);
+                    after.ru_nivcsw - before.ru_nivcsw, frames);
   return result;
 }
 

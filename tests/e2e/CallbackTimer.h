@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "Settings.h"
+
 class CallbackTimer {
 public:
   enum Kind { kRender = 0, kEvents = 1, kSave = 2, kKinds = 3 };
@@ -15,6 +17,9 @@ public:
   static int timedTick(void* outputBuffer, void* inputBuffer, unsigned int nFrames,
                        double streamTime, unsigned int status, void* userData);
 
+  // The one JACK client's process callback wrapped in the same timer (Settings::processWrapper).
+  static int timedProcess(Settings::ProcessCallback process, std::uint32_t frames, void* arg,
+                          TickData* data);
   // Writes one "kind" line per kind and one "slow" line per callback longer than its period:
   //   kind NAME COUNT MEAN_NS MAX_NS OVER_PERIOD MAX_CPU_NS
   //   slow START_NS DURATION_NS CPU_NS NAME PREEMPTIONS

@@ -31,6 +31,8 @@ public:
   bool start(const std::string& executable, const std::vector<std::string>& args,
              const std::string& serverName);
   bool running();
+  // The child's process id while it runs (for other signals than SIGINT), else -1.
+  pid_t pid() const { return pid_; }
 
   // Sends SIGINT and waits up to timeoutSeconds; false if the child had to be killed.
   bool interrupt(double timeoutSeconds);

@@ -1,6 +1,8 @@
 // Start-up, playing and listening helpers of an end-to-end run.
 #include "TambrelSession.h"
 
+#include <cctype>
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -108,7 +110,8 @@ bool TambrelSession::startProgram(const std::string& serverName, const std::stri
 }
 
 bool TambrelSession::waitForStartUpRefresh(std::uint64_t sinceFrame, double timeoutSeconds) {
-  // The refresh ends by pressing Chanl, which shows channel 09, and releasing it, which blanks
+  // The refresh ends by pressing Chanl, which shows the channel (09 unless --channel says
+  // otherwise), and releasing it, which blanks
   // the channel field; every assign button's release before it blanks the field too.
   return waitFor(
       [&] {
@@ -118,7 +121,9 @@ bool TambrelSession::waitForStartUpRefresh(std::uint64_t sinceFrame, double time
           if (event.frame < sinceFrame || !parseLcdText(event, text) || text.row != 2 ||
               text.column != 5)
             continue;
-          if (text.text == "09") channelShown = true;
+          if (text.text.size() == 2 && std::isdigit(static_cast<unsigned char>(text.text[0])) &&
+              std::isdigit(static_cast<unsigned char>(text.text[1])))
+            channelShown = true;
           if (text.text == "  " && channelShown) return true;
         }
         return false;

@@ -85,14 +85,29 @@ bool JackServer::start() {
 }
 
 void JackServer::stop() {
+  if (killed_) {
+    // A killed server keeps its slot in JACK's registry of servers (eight on a machine, shared
+    // by every user); only a server of the same name reclaims it: one is started and stopped.
+    killed_ = false;
+    if (!start()) return;
+  }
   if (!running()) return;
-  kill(pid_, SIGTERM);
+  ::kill(pid_, SIGTERM);
   if (!reap(pid_, std::chrono::seconds(5))) {
-    kill(pid_, SIGKILL);
+    ::kill(pid_, SIGKILL);
     reap(pid_, std::chrono::seconds(5));
   }
   pid_ = -1;
   removeFiles();
+}
+
+void JackServer::kill() {
+  if (!running()) return;
+  ::kill(pid_, SIGKILL);
+  reap(pid_, std::chrono::seconds(5));
+  pid_ = -1;
+  removeFiles();
+  killed_ = true;
 }
 
 void JackServer::makeDefault() const {

@@ -20,6 +20,10 @@ public:
   // SIGTERM, wait for the process (SIGKILL after 5 s), remove its files. Safe to call twice.
   void stop();
 
+  // SIGKILL, as a crash would end it: clients get no notice but a closed socket. Removes its
+  // files; stop() (or the destructor) then frees its slot in JACK's registry of servers.
+  void kill();
+
   bool running() const { return pid_ > 0; }
   // The server name, for JACK_DEFAULT_SERVER or jack_client_open with JackServerName.
   const std::string& name() const { return name_; }
@@ -36,6 +40,7 @@ private:
   int sampleRate_;
   std::string name_;
   pid_t pid_ = -1;
+  bool killed_ = false; // its registry slot is still taken
 };
 
 #endif
