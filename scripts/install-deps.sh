@@ -12,7 +12,7 @@ packages=(
   clang-22 libclang-rt-22-dev
   help2man sox tmux
   lv2-dev liblilv-dev lilv-utils sordi serdi jalv
-  libfftw3-dev libebur128-dev libcairo2-dev file
+  libfftw3-dev libebur128-dev libcairo2-dev libfontconfig-dev file
 )
 
 missing=()
