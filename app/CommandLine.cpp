@@ -93,6 +93,16 @@ int CommandLine::parse(int argc, const char* const* argv, Settings& settings, st
                              "Where the ten soundsets and the transfer file live (default: the "
                              "working directory)")
                   ->type_name("DIR");
+  auto* map = app.add_option("--controller-map", settings.controllerMap,
+                             "Read the control input through a controller map: a file (a path "
+                             "with \"/\" or ending in .json) or a map's name")
+                  ->type_name("FILE|NAME");
+  auto* listMaps = app.add_flag("--list-controller-maps", settings.listControllerMaps,
+                                "List the controller maps found by name, then exit");
+  auto* learn = app.add_option("--learn-controller", settings.learnFile,
+                               "Learn a controller map on the terminal from the control input "
+                               "and write it to FILE")
+                    ->type_name("FILE");
   auto* view = app.add_flag("--lcd-view", settings.lcdView,
                             "Show the controller's LCD on the terminal, redrawn in place");
 
@@ -103,10 +113,18 @@ int CommandLine::parse(int argc, const char* const* argv, Settings& settings, st
     // Options that only make sense for a run are refused with --list-ports; the display port
     // cannot be both absent and chosen.
     for (CLI::Option* runOnly :
-         {ctl, control, notes, lcd, virt, noLcd, device, rate, frames, dir, view})
+         {ctl, control, notes, lcd, virt, noLcd, device, rate, frames, dir, view, map, learn})
       if (list->count() > 0 && runOnly->count() > 0)
         throw CLI::ExcludesError("--list-ports", runOnly->get_name());
     if (noLcd->count() > 0 && lcd->count() > 0) throw CLI::ExcludesError("--no-lcd", "--lcd-out");
+    // Listing maps runs alone; learning writes a map and plays nothing.
+    for (CLI::Option* other :
+         {list, ctl, control, notes, lcd, virt, noLcd, device, rate, frames, dir, view, map, learn})
+      if (listMaps->count() > 0 && other->count() > 0)
+        throw CLI::ExcludesError("--list-controller-maps", other->get_name());
+    for (CLI::Option* other : {list, lcd, noLcd, device, rate, frames, dir, view, map})
+      if (learn->count() > 0 && other->count() > 0)
+        throw CLI::ExcludesError("--learn-controller", other->get_name());
   } catch (const CLI::CallForHelp&) {
     out << app.help();
     return 0;
@@ -139,6 +157,11 @@ int CommandLine::parse(int argc, const char* const* argv, Settings& settings, st
     if (notes->count() == 0) settings.notesIn.clear();
     if (lcd->count() == 0) settings.lcdOut.clear();
   }
+  // A controller with a map usually has no display of its own: without --lcd-out (or
+  // --controller, which names one) it gets none, as with --no-lcd.
+  if (map->count() > 0 && lcd->count() == 0 && ctl->count() == 0 &&
+      settings.portSource != PortSource::Virtual)
+    settings.lcdPort = false;
   if (!settings.lcdPort) settings.lcdOut.clear();
   return kRun;
 }

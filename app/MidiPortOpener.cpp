@@ -98,6 +98,8 @@ bool MidiPortOpener::connect(Port& port, const std::string& selector, const char
   if (chosen.size() == 1) {
     out_ << "Connecting the " << role << " to #" << chosen[0] << ": " << listed[chosen[0]] << "\n";
     port.openPort(static_cast<unsigned int>(chosen[0]), ownName);
+    if (std::string(ownName) == "control") controlSource_ = listed[chosen[0]];
+    if (std::string(ownName) == "notes") notesSource_ = listed[chosen[0]];
     return true;
   }
 

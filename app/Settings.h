@@ -8,6 +8,8 @@
 #include "RtAudio.h"
 #include "RtMidi.h"
 
+class ControllerMap;
+
 // How the three MIDI ports are found.
 enum class PortSource {
   FixedNames, // the controller's fixed port names, looked up as they always were
@@ -33,6 +35,12 @@ struct Settings {
   std::string soundsetDir; // empty: the working directory
   bool lcdView = false;    // mirror the LCD on the terminal
   bool listPorts = false;  // list the ports and devices, then exit
+
+  std::string controllerMap;       // --controller-map: a file or a name; "" for the ReMOTE as is
+  bool listControllerMaps = false; // list the maps found, then exit
+  std::string learnFile;           // --learn-controller: the map learn mode writes
+  // The map read at start-up (owned by main), translating the control input; null without one.
+  const ControllerMap* controls = nullptr;
 
   // The audio callback the stream runs (tests may wrap `tick`); null means `tick`.
   RtAudioCallback audioCallback = nullptr;

@@ -6,9 +6,11 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
 #include "AudioOutput.h"
 #include "ConsoleLines.h"
+#include "ControllerTranslator.h"
 #include "DisplayOutbox.h"
 #include "FileWorker.h"
 #include "LcdMirror.h"
@@ -150,12 +152,31 @@ stk::Skini::Message midiCallback(double, std::vector<unsigned char>* bytes, void
 }
 
 void ctlPortMidiCallback(double deltaTime, std::vector<unsigned char>* bytes, void* userData) {
+  TickData* data = static_cast<TickData*>(userData);
+  if (data->translator && bytes) {
+    const ControllerTranslator::Result result =
+        data->translator->translate(bytes->data(), bytes->size());
+    if (result.verdict == ControllerTranslator::Verdict::Drop) return;
+    if (result.verdict == ControllerTranslator::Verdict::Translated) {
+      if (result.count == 0) return;
+      QueuedMessage record;
+      record.type = 176;
+      record.channel = 16; // the control port
+      record.data1 = result.controller;
+      record.data2 = result.value;
+      if (!data->messageQueue.push(record)) data->messagesDropped.fetch_add(1);
+      return;
+    }
+  }
   stk::Skini::Message message = midiCallback(deltaTime, bytes, userData);
   message.channel += 16; // marks the control port for processMessage
   enqueue(static_cast<TickData*>(userData), message);
 }
 
 void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* bytes, void* userData) {
+  const TickData* data = static_cast<const TickData*>(userData);
+  if (data->notesShareControl && bytes && data->translator->takes(bytes->data(), bytes->size()))
+    return;
   enqueue(static_cast<TickData*>(userData), midiCallback(deltaTime, bytes, userData));
 }
 
@@ -179,6 +200,12 @@ int runTambrel(const Settings& settings) {
   data.kit = new stk::ZorvDrumKit(0, settings.sampleRate);
   data.midiChannel = 9;
 
+  // The map's translator is in place before the control input's first message.
+  std::unique_ptr<ControllerTranslator> translator;
+  if (settings.controls) {
+    translator.reset(new ControllerTranslator(*settings.controls));
+    data.translator = translator.get();
+  }
   MidiPortOpener ports(settings, std::cout, std::cerr);
   data.controlPortIn = ports.openControlIn();
   if (data.controlPortIn)
@@ -187,6 +214,7 @@ int runTambrel(const Settings& settings) {
     done = true;
 
   data.notePortIn = ports.openNotesIn();
+  data.notesShareControl = data.translator && ports.inputsShareAPort();
   if (data.notePortIn)
     data.notePortIn->setCallback(&notePortMidiCallback, &data);
   else

@@ -22,7 +22,7 @@ class NovationLogic;
 class NovationDisplay;
 class FileWorker;
 } // namespace stk
-
+class ControllerTranslator;
 
 // Set by SIGINT, or at start-up when a controller port is missing; ends the run.
 extern std::atomic<bool> done;
@@ -57,6 +57,10 @@ struct TickData {
   uint64_t messagesApplied = 0;     // audio thread
   std::atomic<bool> audioThreadKnown{false};
   pthread_t audioThread{}; // set by the first callback
+  // With a controller map: translates the control input's messages (its MIDI thread only).
+  ControllerTranslator* translator = nullptr;
+  // The note input hears the control input's port too: it leaves the map's messages alone.
+  bool notesShareControl = false;
 };
 
 // The audio callback (RtAudioCallback); userData is the TickData. Once `done` is set it fills
@@ -75,7 +79,9 @@ void processMessage(TickData* data) TAMBREL_NONBLOCKING;
 // Converts one MIDI message to a Skini message (time 0). Never registered with the library.
 stk::Skini::Message midiCallback(double deltaTime, std::vector<unsigned char>* message,
                                  void* userData);
-// Queue one message each; the control port's messages carry channel + 16.
+// Queue one message each; the control port's messages carry channel + 16. With a translator the
+// control port's messages are translated first (or dropped), and the note port skips messages the
+// map takes when both inputs hear the same port.
 void ctlPortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
 void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
 
