@@ -3,6 +3,7 @@
 #include "ControllerMap.h"
 #include "ControllerMapLibrary.h"
 #include "CrashReport.h"
+#include "LearnSession.h"
 #include "PortListing.h"
 #include "tambrel.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
   if (status != CommandLine::kRun) return status;
   if (settings.listPorts) return PortListing::print(settings, std::cout);
   if (settings.listControllerMaps) return ControllerMapLibrary::list(std::cout);
+  if (!settings.learnFile.empty()) return LearnSession(settings, std::cout, std::cerr).run();
   // A map that cannot be used ends the run before any port opens.
   ControllerMap map;
   if (!settings.controllerMap.empty()) {
