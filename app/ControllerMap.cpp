@@ -52,6 +52,8 @@ ControlBinding bindingFrom(const Json& item, const std::string& place, int contr
       wholeNumber(item[cc ? "cc" : "note"], pointer(place, cc ? "cc" : "note"), 0, 127);
   if (item.contains("channel")) {
     const Json& channel = item["channel"];
+    if (channel.is_string() && channel != "any")
+      throw Fault{pointer(place, "channel"), channel.dump() + " is not 1 .. 16 or \"any\""};
     if (channel != "any")
       binding.channel = wholeNumber(channel, pointer(place, "channel"), 1, 16) - 1;
   }

@@ -130,6 +130,10 @@ int LearnSession::run() {
   }
   input->cancelCallback();
   input.reset();
+  if (interrupted) {
+    err_ << "tambrel: interrupted; " << settings_.learnFile << " not written\n";
+    return 1;
+  }
 
   std::string error;
   if (!write(map, settings_.learnFile, error)) {

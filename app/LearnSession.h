@@ -19,7 +19,7 @@ public:
   LearnSession& operator=(const LearnSession&) = delete;
 
   // Opens the control input, runs the questions, writes the file. The exit status: 0 written,
-  // 1 when the port or the file failed.
+  // 1 when the port or the file failed or Ctrl-C ended the questions (nothing is written).
   int run();
 
   // Writes the map to `path` through a temporary file beside it, so that no half-written map is

@@ -69,6 +69,8 @@ TEST(ControllerMapFile, BadMapsNameThePlaceAndTheFault) {
             "/controls/save/channel: 0 is not a whole number 1 .. 16");
   EXPECT_EQ(faultOf(R"({"controls": {"save": {"cc": 1, "channel": 17}}})"),
             "/controls/save/channel: 17 is not a whole number 1 .. 16");
+  EXPECT_EQ(faultOf(R"({"controls": {"save": {"cc": 1, "channel": "1"}}})"),
+            "/controls/save/channel: \"1\" is not 1 .. 16 or \"any\"");
   EXPECT_EQ(faultOf(R"({"controls": {"save": {"cc": 1.5}}})"),
             "/controls/save/cc: 1.5 is not a whole number 0 .. 127");
   EXPECT_EQ(faultOf(R"({"controls": {"encoder 1": {"note": 1}}})"),

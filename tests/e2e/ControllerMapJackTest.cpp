@@ -207,11 +207,13 @@ TEST_F(ControllerMapJack, LearnModeUnderTmuxWritesAMapThatDrivesTheNextRun) {
     ASSERT_TRUE(tmux.waitFor("as pot " + std::to_string(pot) + " right"));
     tmux.keys("Enter");
   }
-  ASSERT_TRUE(tmux.waitFor("Press the assign button of encoder 1.")) << tmux.screen();
+  ASSERT_TRUE(tmux.waitFor("Press the button or pad you want as the assign button of encoder 1."))
+      << tmux.screen();
   desk.send(VirtualController::kControlPort, {0x99, 36, 100});
   desk.send(VirtualController::kControlPort, {0x89, 36, 0});
   ASSERT_TRUE(tmux.waitFor("assign encoder 1: note 36 on channel 10")) << tmux.screen();
-  ASSERT_TRUE(tmux.waitFor("Press the assign button of encoder 2.")) << tmux.screen();
+  ASSERT_TRUE(tmux.waitFor("Press the button or pad you want as the assign button of encoder 2."))
+      << tmux.screen();
   tmux.keys("q");
   ASSERT_TRUE(tmux.waitFor("5 controls written to " + file)) << tmux.screen();
 
