@@ -33,7 +33,9 @@ const char* kFooter =
     "part of its name, in any case, leaving out a trailing client address (\" 20:0\", \" [20]\").\n"
     "A selector that names no port or several prints the candidates and ends with status 1.\n"
     "--list-ports runs alone (with --midi-api and --audio-api); --no-lcd and --lcd-out\n"
-    "exclude each other. Exit status: 0 success, 1 failure, 2 usage error.";
+    "exclude each other. --list-controller-maps runs alone; --learn-controller reads only the\n"
+    "control input. With --controller-map and no --lcd-out, there is no display port.\n"
+    "Exit status: 0 success, 1 failure, 2 usage error.";
 
 } // namespace
 

@@ -146,6 +146,10 @@ int LearnSession::run() {
 
 bool LearnSession::write(const ControllerMap& map, const std::string& path, std::string& error) {
   const std::string temporary = path + ".part";
+  // The user's folder of maps may not exist before the first map.
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  std::error_code ignored;
+  if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
   {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     file << map.toJson();

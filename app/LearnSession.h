@@ -23,7 +23,7 @@ public:
   int run();
 
   // Writes the map to `path` through a temporary file beside it, so that no half-written map is
-  // ever left; false with a one-line reason.
+  // ever left, making its folder when missing; false with a one-line reason.
   static bool write(const ControllerMap& map, const std::string& path, std::string& error);
 
 private:

@@ -1,9 +1,11 @@
 // Learning from what a person sends: each encoding from three messages each way, absolute knobs
 // from their counting, buttons as control changes or notes, and what the map already has.
 #include "ControllerLearner.h"
+#include "LearnSession.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -85,6 +87,27 @@ TEST(LearnDetect, AKnobIsTheFirstControlChangeTurnedAndNotesAreNoKnobs) {
   EXPECT_EQ(learner.learned().number, 21);
   EXPECT_EQ(learner.learned().channel, 0);
   EXPECT_EQ(learner.learned().encoding, Encoding::Offset64);
+}
+
+TEST(LearnWrite, TheMapGoesWholeIntoItsFolderOrNotAtAll) {
+  ControllerMap map;
+  std::string error;
+  ASSERT_TRUE(
+      ControllerMap::parse(R"({"name": "desk", "controls": {"up": {"note": 3}}})", map, error));
+  char pattern[] = "/tmp/tambrel-learn-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string path = std::string(pattern) + "/tambrel/controllers/desk.json";
+  ASSERT_TRUE(LearnSession::write(map, path, error)) << error;
+  ControllerMap read;
+  ASSERT_TRUE(ControllerMap::load(path, read, error)) << error;
+  EXPECT_EQ(read.toJson(), map.toJson());
+  EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+
+  const std::string blocked = std::string(pattern) + "/tambrel/controllers/desk.json/inner.json";
+  EXPECT_FALSE(LearnSession::write(map, blocked, error));
+  EXPECT_EQ(error, blocked + ": cannot be written");
+  EXPECT_FALSE(std::filesystem::exists(blocked + ".part"));
+  std::filesystem::remove_all(pattern);
 }
 
 } // namespace
