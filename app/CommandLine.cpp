@@ -35,6 +35,8 @@ const char* kFooter =
     "--list-ports runs alone (with --midi-api and --audio-api); --no-lcd and --lcd-out\n"
     "exclude each other. With --midi-api jack and the audio on JACK, tambrel is one JACK client\n"
     "(ports control, notes, lcd, outport 0, outport 1) and every note sounds on its own frame.\n"
+    "--list-controller-maps runs alone; --learn-controller reads only the control input. With\n"
+    "--controller-map and no --lcd-out, there is no display port.\n"
     "Exit status: 0 success, 1 failure, 2 usage error.";
 
 } // namespace
@@ -104,6 +106,16 @@ int CommandLine::parse(int argc, const char* const* argv, Settings& settings, st
                                   "The JACK client's name when MIDI and audio both run on JACK")
                        ->type_name("NAME")
                        ->capture_default_str();
+  auto* map = app.add_option("--controller-map", settings.controllerMap,
+                             "Read the control input through a controller map: a file (a path "
+                             "with \"/\" or ending in .json) or a map's name")
+                  ->type_name("FILE|NAME");
+  auto* listMaps = app.add_flag("--list-controller-maps", settings.listControllerMaps,
+                                "List the controller maps found by name, then exit");
+  auto* learn = app.add_option("--learn-controller", settings.learnFile,
+                               "Learn a controller map on the terminal from the control input "
+                               "and write it to FILE")
+                    ->type_name("FILE");
   auto* view = app.add_flag("--lcd-view", settings.lcdView,
                             "Show the controller's LCD on the terminal, redrawn in place");
 
@@ -114,10 +126,18 @@ int CommandLine::parse(int argc, const char* const* argv, Settings& settings, st
     // Options that only make sense for a run are refused with --list-ports; the display port
     // cannot be both absent and chosen.
     for (CLI::Option* runOnly : {ctl, control, notes, lcd, virt, noLcd, device, rate, frames, dir,
-                                 channel, jackName, view})
+                                 channel, jackName, view, map, learn})
       if (list->count() > 0 && runOnly->count() > 0)
         throw CLI::ExcludesError("--list-ports", runOnly->get_name());
     if (noLcd->count() > 0 && lcd->count() > 0) throw CLI::ExcludesError("--no-lcd", "--lcd-out");
+    // Listing maps runs alone; learning writes a map and plays nothing.
+    for (CLI::Option* other :
+         {list, ctl, control, notes, lcd, virt, noLcd, device, rate, frames, dir, view, map, learn})
+      if (listMaps->count() > 0 && other->count() > 0)
+        throw CLI::ExcludesError("--list-controller-maps", other->get_name());
+    for (CLI::Option* other : {list, lcd, noLcd, device, rate, frames, dir, view, map})
+      if (learn->count() > 0 && other->count() > 0)
+        throw CLI::ExcludesError("--learn-controller", other->get_name());
   } catch (const CLI::CallForHelp&) {
     out << app.help();
     return 0;
@@ -150,6 +170,11 @@ int CommandLine::parse(int argc, const char* const* argv, Settings& settings, st
     if (notes->count() == 0) settings.notesIn.clear();
     if (lcd->count() == 0) settings.lcdOut.clear();
   }
+  // A controller with a map usually has no display of its own: without --lcd-out (or
+  // --controller, which names one) it gets none, as with --no-lcd.
+  if (map->count() > 0 && lcd->count() == 0 && ctl->count() == 0 &&
+      settings.portSource != PortSource::Virtual)
+    settings.lcdPort = false;
   if (!settings.lcdPort) settings.lcdOut.clear();
   return kRun;
 }

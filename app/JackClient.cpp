@@ -2,6 +2,7 @@
 // the shutdown notice.
 #include "JackClient.h"
 
+#include "ControllerTranslator.h"
 #include "DisplayOutbox.h"
 #include "FileWorker.h"
 #include "NovationLogic.h"
@@ -147,7 +148,7 @@ int JackClient::process(jack_nframes_t frames) {
     renderUntil(left, at, time);
     at = time;
     QueuedMessage message;
-    if (toQueuedMessage(event.buffer, event.size, fromControl, message)) deliver(message);
+    if (toMessage(event, fromControl, message)) deliver(message);
     if (fromControl)
       hasControl = ++controlIndex < controlCount &&
                    jack_midi_event_get(&controlEvent, control, controlIndex) == 0;
@@ -161,6 +162,18 @@ int JackClient::process(jack_nframes_t frames) {
   jack_midi_clear_buffer(lcd);
   writeDisplay(lcd, frames);
   return 0;
+}
+
+bool JackClient::toMessage(const jack_midi_event_t& event, bool fromControl,
+                           QueuedMessage& message) {
+  if (fromControl) {
+    bool mapped = false;
+    if (!throughControllerMap(&data_, event.buffer, event.size, message, mapped)) return false;
+    if (mapped) return true;
+  } else if (data_.notesShareControl && data_.translator->takes(event.buffer, event.size)) {
+    return false; // the map's own message, heard on the notes input too
+  }
+  return toQueuedMessage(event.buffer, event.size, fromControl, message);
 }
 
 void JackClient::renderUntil(float* out, jack_nframes_t from, jack_nframes_t to) {

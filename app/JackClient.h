@@ -5,6 +5,7 @@
 #define TAMBREL_JACKCLIENT_H
 
 #include <jack/jack.h>
+#include <jack/midiport.h>
 
 #include <atomic>
 #include <iosfwd>
@@ -70,6 +71,9 @@ private:
   int process(jack_nframes_t frames) TAMBREL_NONBLOCKING;
   // Renders frames [from, to) of the period into out, applying held messages as they are free.
   void renderUntil(float* out, jack_nframes_t from, jack_nframes_t to) TAMBREL_NONBLOCKING;
+  // The record an input's event stands for, through the controller map; false: none.
+  bool toMessage(const jack_midi_event_t& event, bool fromControl,
+                 QueuedMessage& message) TAMBREL_NONBLOCKING;
   // Applies a message now, or holds it behind the messages already held.
   void deliver(const QueuedMessage& message) TAMBREL_NONBLOCKING;
   // Applies held messages until none is left or a Load or Paste waits for its file.

@@ -29,6 +29,10 @@ public:
   bool failed() const { return failed_; }
   // A fixed-name lookup found nothing (the run ends with status 0, as it always did).
   bool fixedPortMissing() const { return fixedPortMissing_; }
+  // Both inputs listen to the same port (a controller whose pads and knobs share one port).
+  bool inputsShareAPort() const {
+    return !controlSource_.empty() && controlSource_ == notesSource_;
+  }
   // The display goes to a hardware port (through a bridge), which takes MIDI at cable speed.
   bool lcdIsHardware() const;
 

@@ -97,6 +97,8 @@ bool MidiPortOpener::connect(Port& port, const std::string& selector, const char
   const int chosen = choose(selector, listed, kindOf(&port), role, out_, err_);
   if (chosen < 0) return false;
   port.openPort(static_cast<unsigned int>(chosen), ownName);
+  if (std::string(ownName) == "control") controlSource_ = listed[chosen];
+  if (std::string(ownName) == "notes") notesSource_ = listed[chosen];
   return true;
 }
 

@@ -25,6 +25,11 @@ public:
   bool failed() const { return failed_; }
   // A fixed-name lookup found nothing (reported as always; the run still ends with status 0).
   bool fixedPortMissing() const { return fixedPortMissing_; }
+  // True when the control and note inputs were connected to one and the same port, whose
+  // messages then reach both.
+  bool inputsShareAPort() const {
+    return !controlSource_.empty() && controlSource_ == notesSource_;
+  }
   // The line that says how else the ports can be found, after a fixed-name lookup failed.
   static const char* hint();
 
@@ -45,6 +50,7 @@ private:
   std::ostream& err_;
   bool failed_ = false;
   bool fixedPortMissing_ = false;
+  std::string controlSource_, notesSource_; // the ports the inputs were connected to
 };
 
 #endif

@@ -5,9 +5,11 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
 #include "AudioOutput.h"
 #include "ConsoleLines.h"
+#include "ControllerTranslator.h"
 #include "DisplayOutbox.h"
 #include "FileWorker.h"
 #include "JackClient.h"
@@ -66,6 +68,7 @@ int playOnJack(const Settings& settings, AudioOutput& audio, TickData& data, Sur
   client.wrapProcess(settings.processWrapper);
   JackPortConnector connector(client.handle(), settings, std::cout, std::cerr);
   connector.choose();
+  data.notesShareControl = data.translator && connector.inputsShareAPort();
   if (connector.fixedPortMissing()) std::cerr << MidiPortOpener::hint() << "\n";
   if (connector.failed() || connector.fixedPortMissing()) return connector.failed() ? 1 : 0;
 
@@ -110,6 +113,7 @@ int playOnLibraries(const Settings& settings, AudioOutput& audio, TickData& data
     done = true;
 
   data.notePortIn = ports.openNotesIn();
+  data.notesShareControl = data.translator && ports.inputsShareAPort();
   if (data.notePortIn)
     data.notePortIn->setCallback(&notePortMidiCallback, &data);
   else
@@ -176,6 +180,13 @@ int runTambrel(const Settings& settings) {
 
   data.kit = new stk::ZorvDrumKit(0, settings.sampleRate);
   data.midiChannel = settings.noteChannel - 1;
+
+  // The map's translator is in place before the control input's first message.
+  std::unique_ptr<ControllerTranslator> translator;
+  if (settings.controls) {
+    translator.reset(new ControllerTranslator(*settings.controls));
+    data.translator = translator.get();
+  }
 
   Surface surface{mirror, console, outbox, files};
   const bool oneClient = settings.oneJackClient && settings.midiApi == RtMidi::UNIX_JACK &&

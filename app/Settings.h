@@ -10,6 +10,7 @@
 #include "RtMidi.h"
 
 struct TickData;
+class ControllerMap;
 
 // How the three MIDI ports are found.
 enum class PortSource {
@@ -42,6 +43,12 @@ struct Settings {
   std::string jackName = "tambrel";
   // False (tests only): the MIDI library's ports and the audio library's stream even on JACK.
   bool oneJackClient = true;
+
+  std::string controllerMap;       // --controller-map: a file or a name; "" for the ReMOTE as is
+  bool listControllerMaps = false; // list the maps found, then exit
+  std::string learnFile;           // --learn-controller: the map learn mode writes
+  // The map read at start-up (owned by main), translating the control input; null without one.
+  const ControllerMap* controls = nullptr;
 
   // The audio callback the stream runs (tests may wrap `tick`); null means `tick`.
   RtAudioCallback audioCallback = nullptr;

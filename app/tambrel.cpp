@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "ControllerTranslator.h"
 #include "FileWorker.h"
 #include "NoteRouting.h"
 #include "NovationDisplay.h"
@@ -151,13 +152,41 @@ stk::Skini::Message midiCallback(double, std::vector<unsigned char>* bytes, void
 }
 
 void ctlPortMidiCallback(double deltaTime, std::vector<unsigned char>* bytes, void* userData) {
+  TickData* data = static_cast<TickData*>(userData);
+  QueuedMessage record;
+  bool mapped = false;
+  if (bytes && !throughControllerMap(data, bytes->data(), bytes->size(), record, mapped)) return;
+  if (mapped) {
+    record.stamp = data->timing.stamp();
+    if (!data->messageQueue.push(record)) data->messagesDropped.fetch_add(1);
+    return;
+  }
   stk::Skini::Message message = midiCallback(deltaTime, bytes, userData);
   message.channel += 16; // marks the control port for processMessage
   enqueue(static_cast<TickData*>(userData), message);
 }
 
 void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* bytes, void* userData) {
+  const TickData* data = static_cast<const TickData*>(userData);
+  if (data->notesShareControl && bytes && data->translator->takes(bytes->data(), bytes->size()))
+    return;
   enqueue(static_cast<TickData*>(userData), midiCallback(deltaTime, bytes, userData));
+}
+
+bool throughControllerMap(TickData* data, const unsigned char* bytes, size_t size,
+                          QueuedMessage& message, bool& mapped) {
+  mapped = false;
+  if (!data->translator) return true;
+  const ControllerTranslator::Result result = data->translator->translate(bytes, size);
+  if (result.verdict == ControllerTranslator::Verdict::Drop) return false;
+  if (result.verdict == ControllerTranslator::Verdict::Pass) return true;
+  if (result.count == 0) return false; // a toggle's release
+  message.type = 176;
+  message.channel = 16; // the control port
+  message.data1 = result.controller;
+  message.data2 = result.value;
+  mapped = true;
+  return true;
 }
 
 bool toQueuedMessage(const unsigned char* bytes, size_t size, bool controlPort,

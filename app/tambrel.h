@@ -23,7 +23,7 @@ class NovationLogic;
 class NovationDisplay;
 class FileWorker;
 } // namespace stk
-
+class ControllerTranslator;
 
 // Set by SIGINT or SIGTERM, by the JACK server's going away, or at start-up when a controller port
 // is missing; ends the run.
@@ -64,6 +64,10 @@ struct TickData {
   // starts it on the audio library's path).
   LiveTiming timing;
   int framesDone = 0; // frames of the current callback rendered so far
+  // With a controller map: translates the control input's messages (its MIDI thread only).
+  ControllerTranslator* translator = nullptr;
+  // The note input hears the control input's port too: it leaves the map's messages alone.
+  bool notesShareControl = false;
 };
 
 // The audio callback (RtAudioCallback); userData is the TickData. Once `done` is set it fills
@@ -87,7 +91,15 @@ stk::Skini::Message midiCallback(double deltaTime, std::vector<unsigned char>* m
 bool toQueuedMessage(const unsigned char* bytes, size_t size, bool controlPort,
                      QueuedMessage& message) TAMBREL_NONBLOCKING;
 
-// Queue one message each; the control port's messages carry channel + 16.
+// One message of the control input through the controller map, on the thread that reads the
+// input: false when the map drops it; true otherwise, with `mapped` telling whether `message` now
+// holds the map's control change, or the message goes on as it is (no map, or passed on).
+bool throughControllerMap(TickData* data, const unsigned char* bytes, size_t size,
+                          QueuedMessage& message, bool& mapped) TAMBREL_NONBLOCKING;
+
+// Queue one message each; the control port's messages carry channel + 16. With a translator the
+// control port's messages are translated first (or dropped), and the note port skips messages the
+// map takes when both inputs hear the same port.
 void ctlPortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
 void notePortMidiCallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
 
