@@ -29,8 +29,7 @@ struct Outcome {
 };
 
 Outcome run(const ControllerMap* map, const std::vector<Input>& inputs, bool sharedPort = false) {
-  AppRig rig;
-  rig.logic->files = nullptr; // files are read and written during the pass
+  AppRig rig; // its file worker is not started: the test does the worker's part in between
   rig.logic->random.reseed(12345);
   std::unique_ptr<ControllerTranslator> translator;
   if (map) {
@@ -43,6 +42,11 @@ Outcome run(const ControllerMap* map, const std::vector<Input>& inputs, bool sha
     while (rig.data.messageQueue.pop(rig.data.pendingMessage)) {
       rig.data.messagePending = true;
       processMessage(&rig.data);
+      // The file thread's work, then a Load's or Paste's content back to the logic.
+      stk::FileResult result;
+      for (rig.files.performPending(); rig.logic->awaitingRead() && rig.files.takeResult(result);
+           rig.files.performPending())
+        rig.logic->completeRead(result);
     }
   }
   Outcome outcome;
